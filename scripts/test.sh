@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Sets everything up, builds with AddressSanitizer and UndefinedBehaviorSanitizer and
+# warnings as errors, and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+build=build/test
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARN_SANITIZE=ON >/dev/null
+cmake --build "$build" -j "$(nproc)"
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+cd "$build" && ctest --output-on-failure -j "$(nproc)"

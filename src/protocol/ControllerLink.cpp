@@ -1,0 +1,122 @@
+#include "protocol/ControllerLink.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "serial/Clock.h"
+
+namespace {
+
+constexpr long kBaudRates[kBaudRateCount] = {9600, 19200, 38400, 57600};
+
+// Marks the link busy for the length of one transaction.
+class CBusyScope {
+public:
+    explicit CBusyScope(bool& flag) : flag(flag) { flag = true; }
+    ~CBusyScope() { flag = false; }
+    CBusyScope(const CBusyScope&) = delete;
+    CBusyScope& operator=(const CBusyScope&) = delete;
+
+private:
+    bool& flag;
+};
+
+}  // namespace
+
+CControllerLink::CControllerLink(std::unique_ptr<RS232> port, char id)
+    : port(std::move(port)),
+      reply(kReplyBufferSize, 0),
+      request(kRequestBufferSize, 0),
+      id(id) {}
+
+CControllerLink::~CControllerLink() = default;
+
+int CControllerLink::FlushInput() {
+    if (!busy) {
+        port->DiscardInput();
+    }
+    return 1;
+}
+
+int CControllerLink::FlushBuffers() {
+    if (busy) {
+        return 0;
+    }
+    port->DiscardInput();
+    port->DiscardOutput();
+    return 1;
+}
+
+int CControllerLink::SetBaudIndex(int index) {
+    if (busy || index < 0 || index >= kBaudRateCount) {
+        return 0;
+    }
+    return port->Configure(BaudRateOf(index), -1, -1, -1) == 0 ? 1 : 0;
+}
+
+int CControllerLink::GetBaudIndex() const {
+    const long* found = std::find(std::begin(kBaudRates), std::end(kBaudRates), port->Current().baud);
+    return found == std::end(kBaudRates) ? 0 : static_cast<int>(found - std::begin(kBaudRates));
+}
+
+long CControllerLink::BaudRateOf(int index) {
+    return index >= 0 && index < kBaudRateCount ? kBaudRates[index] : kBaudRates[0];
+}
+
+void CControllerLink::BuildRequest(char frameId, char command) {
+    std::fill(request.begin(), request.end(), 0);
+    request[0] = kRequestStart;
+    request[1] = static_cast<unsigned char>(frameId);
+    request[2] = static_cast<unsigned char>(command);
+    request[3] = kRequestEnd;
+}
+
+bool CControllerLink::CheckReply(char frameId, char letter) const {
+    return CheckFrame(frameId, letter, 4);
+}
+
+bool CControllerLink::CheckFrame(char frameId, char letter, unsigned length) const {
+    return length >= 4 && length <= kReplyBufferSize && reply[0] == kReplyStart &&
+           reply[1] == static_cast<unsigned char>(frameId) &&
+           reply[2] == static_cast<unsigned char>(letter) && reply[length - 1] == kReplyEnd;
+}
+
+bool CControllerLink::Transact(const CExchange& exchange) {
+    if (busy) {
+        return false;
+    }
+    CBusyScope scope(busy);
+    replyCount = 0;
+    if (exchange.flushFirst) {
+        port->DiscardInput();
+    }
+    if (port->Write(request.data(), exchange.requestLength, exchange.writeLimitMs) != 0) {
+        return false;
+    }
+    if (exchange.replyLength == 0) {
+        return true;
+    }
+    DelayMs(exchange.pauseAfterWriteMs);
+    const unsigned wanted = std::min(exchange.replyLength, kReplyBufferSize);
+    const int result = port->Read(reply.data(), wanted, exchange.readLimitMs);
+    replyCount = port->ByteCount();
+    if (result == 0) {
+        return true;
+    }
+    return result == kTimeout && exchange.minReplyLength > 0 &&
+           replyCount >= exchange.minReplyLength;
+}
+
+int CControllerLink::Ping(char pingId) {
+    BuildRequest(pingId, 'P');
+    CExchange exchange;
+    exchange.flushFirst = true;
+    exchange.writeLimitMs = 50;
+    exchange.replyLength = kReplyBufferSize;  // never comes: the read gathers for the full limit
+    exchange.readLimitMs = 200;
+    exchange.minReplyLength = 4;
+    if (!Transact(exchange) || replyCount < 4) {
+        return 0;
+    }
+    return CheckReply(pingId, 'X') ? kFoundMarker : 0;
+}

@@ -1,0 +1,89 @@
+#pragma once
+// CControllerLink: the one way to talk to the controllers. It owns the open serial port
+// and the request and reply buffers; every controller command is one transaction on it:
+// build the request frame, write it, read a reply of fixed length within the command's
+// time limit, and check the reply's fixed bytes. One link lives for one menu command.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "protocol/ControllerTable.h"
+#include "serial/RS232.h"
+
+constexpr unsigned char kRequestStart = 0xF8;
+constexpr unsigned char kReplyStart = 0x1C;
+constexpr unsigned char kRequestEnd = 0x0D;
+constexpr unsigned char kReplyEnd = 0x0A;
+constexpr unsigned kReplyBufferSize = 4000;
+constexpr unsigned kRequestBufferSize = 1024;
+constexpr int kBaudRateCount = 4;
+
+// One transaction's shape: what to write, how long to wait, what reply to accept.
+struct CExchange {
+    unsigned requestLength = 4;  // bytes of the request buffer to write
+    long writeLimitMs = 0;       // 0: a single write attempt
+    bool flushFirst = false;     // discard stale input before writing
+    unsigned replyLength = 0;    // bytes to read; 0 when no reply is expected
+    long readLimitMs = 0;
+    // Nonzero: a read that timed out is still accepted when at least this many bytes came.
+    unsigned minReplyLength = 0;
+    uint32_t pauseAfterWriteMs = 0;  // busy wait between the request and the read
+};
+
+class CControllerLink {
+public:
+    // Takes ownership of port; id is the letter of the selected controller.
+    CControllerLink(std::unique_ptr<RS232> port, char id);
+    ~CControllerLink();
+    CControllerLink(const CControllerLink&) = delete;
+    CControllerLink& operator=(const CControllerLink&) = delete;
+
+    char Id() const { return id; }
+    RS232& Port() { return *port; }
+
+    // Discards the port's received data; always answers 1.
+    int FlushInput();
+    // Discards the port's input, then its output queue.
+    int FlushBuffers();
+    // Sets the port's rate to BaudRateOf(index), other line settings unchanged;
+    // 1 when the port accepted it.
+    int SetBaudIndex(int index);
+    // Index of the port's current rate; a rate not in the table gives 0.
+    int GetBaudIndex() const;
+    static long BaudRateOf(int index);
+
+    void SetControllerTable(ControllerTable* table) { controllerTable = table; }
+    ControllerTable* GetControllerTable() const { return controllerTable; }
+
+    // Zeroes the request buffer and writes the 4-byte frame 0xF8, id, command, CR.
+    void BuildRequest(char frameId, char command);
+    // True when reply bytes 0..3 are the acknowledgement 0x1C, frameId, letter, LF.
+    bool CheckReply(char frameId, char letter) const;
+    // True when the reply starts 0x1C, frameId, letter and has LF at length - 1.
+    bool CheckFrame(char frameId, char letter, unsigned length) const;
+
+    // Asks controller pingId to answer; 'X' when it did, else 0.
+    int Ping(char pingId);
+
+    // Runs one transaction on the request already built. True when the write
+    // succeeded and, if a reply is expected, the read was accepted; the reply is then
+    // in Reply() with ReplyCount() bytes. Refused at once, touching nothing, while
+    // another transaction of this link is waiting (the idle handler may run window
+    // code in the middle of a transaction).
+    bool Transact(const CExchange& exchange);
+
+    unsigned char* Request() { return request.data(); }
+    const unsigned char* Reply() const { return reply.data(); }
+    unsigned ReplyCount() const { return replyCount; }
+    bool Busy() const { return busy; }
+
+private:
+    std::unique_ptr<RS232> port;
+    std::vector<unsigned char> reply;
+    std::vector<unsigned char> request;
+    unsigned replyCount = 0;
+    char id;
+    ControllerTable* controllerTable = nullptr;
+    bool busy = false;
+};

@@ -1,0 +1,5 @@
+list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Checksum16.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ControllerTable.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ControllerLink.cpp
+)

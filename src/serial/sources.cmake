@@ -1,0 +1,6 @@
+list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Clock.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IdleHook.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PortSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RS232.cpp
+)
