@@ -24,10 +24,7 @@ private:
 }  // namespace
 
 CControllerLink::CControllerLink(std::unique_ptr<RS232> port, char id)
-    : port(std::move(port)),
-      reply(kReplyBufferSize, 0),
-      request(kRequestBufferSize, 0),
-      id(id) {}
+    : port(std::move(port)), reply(kReplyBufferSize, 0), request(kRequestBufferSize, 0), id(id) {}
 
 CControllerLink::~CControllerLink() = default;
 
@@ -55,7 +52,8 @@ int CControllerLink::SetBaudIndex(int index) {
 }
 
 int CControllerLink::GetBaudIndex() const {
-    const long* found = std::find(std::begin(kBaudRates), std::end(kBaudRates), port->Current().baud);
+    const long* found =
+        std::find(std::begin(kBaudRates), std::end(kBaudRates), port->Current().baud);
     return found == std::end(kBaudRates) ? 0 : static_cast<int>(found - std::begin(kBaudRates));
 }
 

@@ -11,6 +11,11 @@
 #include "protocol/ControllerTable.h"
 #include "serial/RS232.h"
 
+class CBlankingMap;
+class CDiagnostics;
+class CPsf;
+class CScanReply;
+
 constexpr unsigned char kRequestStart = 0xF8;
 constexpr unsigned char kReplyStart = 0x1C;
 constexpr unsigned char kRequestEnd = 0x0D;
@@ -66,6 +71,39 @@ public:
     // Asks controller pingId to answer; 'X' when it did, else 0.
     int Ping(char pingId);
 
+    // The controller commands, addressed to the link's controller. Each answers 1 on
+    // success and 0 on failure unless noted.
+    int OutputPsf(CPsf& psf);  // packs psf and sends its image
+    int InputPsf(CPsf& psf);   // psf is filled only from an image whose checksum holds
+    // values[0..3]: output 1 null, output 1 span, output 2 null, output 2 span.
+    int InputNullSpan(int values[4]);
+    // command 'n' sends the two nulls (values[0], values[2]); any other letter the spans.
+    int OutputNullSpan(char command, const int values[4]);
+    int EndNullSpan(char command);  // 'E' keeps the adjustment, 'Q' discards it
+    // receiver 0 reads the emitter's diagnostics ('I'), else the receiver's ('J').
+    int InputDiagnostics(CDiagnostics& diagnostics, int receiver);
+    // Answers the scan object's parse result, or 0 after three failed attempts.
+    int InputScan(CScanReply& scan);
+    int EnterAlignmentMode();
+    int ExitAlignmentMode();
+    // map is replaced only by a reply whose checksum holds.
+    int InputBlankingFields(CBlankingMap& map);
+    int OutputBlankingFields(const CBlankingMap& map);
+    int OutputPartNumber(uint32_t partNumber, uint16_t dateCode);
+    // No reply: 1 when the write succeeded, followed by a pause of waitMs.
+    int Suspend(char frameId, long waitMs);
+    int Resume(char frameId, long waitMs);
+
+    // Line-wide operations; each leaves the port at the baud index it found.
+    // Pings every ID at 9600, 19200 and 38400 and records who answered in table.
+    void FindControllers(ControllerTable* table);
+    // Broadcasts Suspend at every searched rate; the last Suspend result.
+    int SuspendAll(long waitMs);
+    // Suspends (resumes) every controller the table knows, at its own rate, 160 ms
+    // after each; 1 when the table knows none.
+    int SuspendKnown(const ControllerTable* table);
+    int ResumeKnown(const ControllerTable* table);
+
     // Runs one transaction on the request already built. True when the write
     // succeeded and, if a reply is expected, the read was accepted; the reply is then
     // in Reply() with ReplyCount() bytes. Refused at once, touching nothing, while
@@ -79,6 +117,14 @@ public:
     bool Busy() const { return busy; }
 
 private:
+    class CBaudRestorer;
+    // Sends the request already built and expects the acknowledgement 'K'.
+    int RunAcknowledged(unsigned requestLength, long readLimitMs, bool flushFirst);
+    // Sends a 4-byte command that gets no reply, then pauses waitMs.
+    int SendWithoutReply(char frameId, char command, long waitMs);
+    // Sends command to every controller the table knows, at its own rate.
+    int SendToKnown(const ControllerTable* table, char command);
+
     std::unique_ptr<RS232> port;
     std::vector<unsigned char> reply;
     std::vector<unsigned char> request;

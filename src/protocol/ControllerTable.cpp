@@ -26,8 +26,7 @@ bool FindBaudIndex(const ControllerTable& table, int id, int* baudIndex) {
     return false;
 }
 
-void MoveControllerEntry(ControllerTable& table, int oldId, int oldIndex, int newId,
-                         int newIndex) {
+void MoveControllerEntry(ControllerTable& table, int oldId, int oldIndex, int newId, int newIndex) {
     if (!InTable(oldId, oldIndex) || !InTable(newId, newIndex)) {
         return;
     }

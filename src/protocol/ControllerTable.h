@@ -15,7 +15,9 @@ constexpr char kBroadcastId = 'X';
 constexpr int32_t kFoundMarker = 'X';
 constexpr int kSearchedBaudIndexes = 3;  // 9600, 19200, 38400
 
-inline bool IsControllerId(int id) { return id >= kFirstId && id <= kLastId; }
+inline bool IsControllerId(int id) {
+    return id >= kFirstId && id <= kLastId;
+}
 
 // Stores value (taken as a signed char, widened) at the row of id and column baudIndex.
 // Ids outside 'A'..'O' and indexes outside 0..3 are ignored.
@@ -27,5 +29,4 @@ bool FindBaudIndex(const ControllerTable& table, int id, int* baudIndex);
 
 // Moves a controller's entry from (oldId, oldIndex) to (newId, newIndex), clearing the
 // old entry: used when a controller is given a new ID or baud rate.
-void MoveControllerEntry(ControllerTable& table, int oldId, int oldIndex, int newId,
-                         int newIndex);
+void MoveControllerEntry(ControllerTable& table, int oldId, int oldIndex, int newId, int newIndex);

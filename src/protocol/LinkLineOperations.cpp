@@ -1,0 +1,75 @@
+// Operations over the whole line: the controller search and the suspend/resume of
+// every known controller. Each runs at several baud rates and puts the port back at
+// the rate it found.
+
+#include "protocol/ControllerLink.h"
+
+namespace {
+constexpr long kKnownControllerPauseMs = 160;
+}
+
+// Notes the port's baud index and restores it when the operation ends.
+class CControllerLink::CBaudRestorer {
+public:
+    explicit CBaudRestorer(CControllerLink& link) : link(link), index(link.GetBaudIndex()) {}
+    ~CBaudRestorer() { link.SetBaudIndex(index); }
+    CBaudRestorer(const CBaudRestorer&) = delete;
+    CBaudRestorer& operator=(const CBaudRestorer&) = delete;
+
+private:
+    CControllerLink& link;
+    int index;
+};
+
+void CControllerLink::FindControllers(ControllerTable* table) {
+    if (busy || table == nullptr) {
+        return;
+    }
+    CBaudRestorer restorer(*this);
+    for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes; ++baudIndex) {
+        SetBaudIndex(baudIndex);
+        for (char controller = kFirstId; controller <= kLastId; ++controller) {
+            StoreControllerEntry(*table, controller, baudIndex, Ping(controller));
+        }
+    }
+}
+
+int CControllerLink::SuspendAll(long waitMs) {
+    if (busy) {
+        return 0;
+    }
+    CBaudRestorer restorer(*this);
+    int result = 1;
+    for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes && result; ++baudIndex) {
+        SetBaudIndex(baudIndex);
+        result = Suspend(kBroadcastId, waitMs);
+    }
+    return result;
+}
+
+int CControllerLink::SendToKnown(const ControllerTable* table, char command) {
+    if (busy) {
+        return 0;
+    }
+    if (table == nullptr) {
+        return 1;
+    }
+    CBaudRestorer restorer(*this);
+    int result = 1;
+    for (char controller = kFirstId; controller <= kLastId && result; ++controller) {
+        int baudIndex = 0;
+        if (FindBaudIndex(*table, controller, &baudIndex)) {
+            SetBaudIndex(baudIndex);
+            result = SendWithoutReply(controller, command, kKnownControllerPauseMs);
+        }
+    }
+    return result;
+}
+
+int CControllerLink::SuspendKnown(const ControllerTable* table) {
+    return SendToKnown(table, 'V');
+}
+
+int CControllerLink::ResumeKnown(const ControllerTable* table) {
+    return SendToKnown(table, 'v');
+}
