@@ -2,6 +2,7 @@ list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Checksum16.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ControllerTable.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ControllerLink.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Diagnostics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkLineOperations.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanReply.cpp

@@ -1,0 +1,3 @@
+list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/AtomicFile.cpp
+)

@@ -1,0 +1,4 @@
+list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/Psf.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfCodes.cpp
+)
