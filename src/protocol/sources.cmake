@@ -5,5 +5,6 @@ list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Diagnostics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkLineOperations.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LinkRecordCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanReply.cpp
 )

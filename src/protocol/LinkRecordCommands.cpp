@@ -1,0 +1,72 @@
+// The controller commands that carry a data record: the PSF image, the blanking
+// fields and the diagnostics reply.
+
+#include <algorithm>
+
+#include "alignment/BlankingMap.h"
+#include "protocol/Checksum16.h"
+#include "protocol/ControllerLink.h"
+#include "protocol/Diagnostics.h"
+#include "psf/Psf.h"
+
+namespace {
+
+constexpr unsigned kPsfFrameLength = 3 + kPsfImageSize + 1;  // 46
+constexpr unsigned char kPsfRequestEnd = 0x0E;               // not CR: the controller expects it
+constexpr unsigned kBlankingFrameLength = 3 + kBlankingBlockSize + 1;  // 102
+constexpr unsigned kDiagnosticsMinLength = 12;
+constexpr unsigned kDiagnosticsMaxLength = 108;
+constexpr uint32_t kBlankingReplyPauseMs = 100;
+
+}  // namespace
+
+int CControllerLink::OutputPsf(CPsf& psf) {
+    BuildRequest(id, 'C');
+    psf.Pack();
+    std::copy_n(psf.Image(), kPsfImageSize, &request[3]);
+    request[kPsfFrameLength - 1] = kPsfRequestEnd;
+    return RunAcknowledged(kPsfFrameLength, 500, true);
+}
+
+int CControllerLink::InputPsf(CPsf& psf) {
+    BuildRequest(id, 'G');
+    CExchange exchange;
+    exchange.flushFirst = true;
+    exchange.replyLength = kPsfFrameLength;
+    exchange.readLimitMs = 1000;
+    return Transact(exchange) && CheckFrame(id, 'H', kPsfFrameLength) && psf.Unpack(&reply[3]) ? 1
+                                                                                               : 0;
+}
+
+int CControllerLink::InputDiagnostics(CDiagnostics& diagnostics, int receiver) {
+    BuildRequest(id, receiver == 0 ? 'I' : 'J');
+    CExchange exchange;
+    exchange.replyLength = kDiagnosticsMaxLength;
+    exchange.readLimitMs = 1000;
+    exchange.minReplyLength = kDiagnosticsMinLength;
+    if (!Transact(exchange)) {
+        return 0;
+    }
+    return diagnostics.Decode(reply.data(), static_cast<int>(replyCount));
+}
+
+int CControllerLink::InputBlankingFields(CBlankingMap& map) {
+    BuildRequest(id, 'b');
+    CExchange exchange;
+    exchange.replyLength = kBlankingFrameLength;
+    exchange.readLimitMs = 1000;
+    exchange.pauseAfterWriteMs = kBlankingReplyPauseMs;
+    if (!Transact(exchange) || !CheckFrame(id, 'd', kBlankingFrameLength)) {
+        return 0;
+    }
+    // The checksum is tested before the map is touched, so a corrupted reply never
+    // replaces the caller's blanking.
+    return map.ReadBlock(&reply[3]) ? 1 : 0;
+}
+
+int CControllerLink::OutputBlankingFields(const CBlankingMap& map) {
+    BuildRequest(id, 'B');
+    map.WriteBlock(&request[3]);
+    request[kBlankingFrameLength - 1] = kRequestEnd;
+    return RunAcknowledged(kBlankingFrameLength, 1000, false);
+}
