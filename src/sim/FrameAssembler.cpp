@@ -3,8 +3,13 @@
 #include "sim/SimWire.h"
 
 namespace {
+constexpr unsigned kIdOffset = 1;
 constexpr unsigned kLetterOffset = 2;
+
+bool IsFrameId(unsigned char byte) {
+    return (byte >= 'A' && byte <= 'O') || byte == kSimBroadcastId;
 }
+}  // namespace
 
 bool CFrameAssembler::Take(unsigned char byte, uint64_t atUs) {
     if (!gathered.empty() && atUs - lastAtUs > kFrameGapUs) {
@@ -15,14 +20,14 @@ bool CFrameAssembler::Take(unsigned char byte, uint64_t atUs) {
         return false;
     }
     gathered.push_back(byte);
+    if (gathered.size() == kIdOffset + 1 && !IsFrameId(byte)) {
+        Resync(byte);
+        return false;
+    }
     if (gathered.size() == kLetterOffset + 1) {
         const SimRequestLayout* layout = FindSimRequest(byte);
         if (layout == nullptr) {
-            // Not a frame after all; the byte may itself start the next one.
-            gathered.clear();
-            if (byte == kSimRequestStart) {
-                gathered.push_back(byte);
-            }
+            Resync(byte);
             return false;
         }
         expected = layout->length;
@@ -33,4 +38,12 @@ bool CFrameAssembler::Take(unsigned char byte, uint64_t atUs) {
         return true;
     }
     return false;
+}
+
+void CFrameAssembler::Resync(unsigned char byte) {
+    // Not a frame after all; the byte may itself start the next one.
+    gathered.clear();
+    if (byte == kSimRequestStart) {
+        gathered.push_back(byte);
+    }
 }

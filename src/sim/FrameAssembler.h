@@ -1,9 +1,9 @@
 #pragma once
 // CFrameAssembler: a controller's receiver. It gathers the bytes it hears into request
-// frames: it waits for the start byte, learns the frame's length from the command
-// letter, and hands out every complete frame, whichever ID it carries, so that the
-// payload of another controller's frame is never taken for a start byte. A byte that
-// arrives garbled, an unknown letter, or a pause within a frame drops what was gathered.
+// frames: it waits for the start byte, checks the ID letter, learns the frame's length
+// from the command letter, and hands out every complete frame, whichever ID it carries,
+// so that the payload of another controller's frame is never taken for a start byte.
+// A garbled byte, a bad ID or letter, or a pause within a frame drops what was gathered.
 
 #include <cstdint>
 #include <vector>
@@ -21,6 +21,8 @@ public:
     const std::vector<unsigned char>& Frame() const { return frame; }
 
 private:
+    void Resync(unsigned char byte);
+
     std::vector<unsigned char> gathered;
     std::vector<unsigned char> frame;
     unsigned expected = 0;

@@ -29,7 +29,7 @@ struct SimFault {
     uint32_t delayMs = 0;
     unsigned offset = 3;
     unsigned count = 1;
-    std::vector<unsigned char> bytes;
+    std::vector<unsigned char> bytes = {};
 };
 
 // The faults in force on one controller.
