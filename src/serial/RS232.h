@@ -38,6 +38,8 @@ enum PortStatus : int {
     kPortNotOpen = -192,
     kPortAlreadyOpen = -191,
     kHandshakeLineInUse = -190,
+    kPermissionDenied = -189,  // the user may not open the device
+    kDeviceGone = -188,        // the device disappeared while open (adapter unplugged)
 };
 
 class RS232 {

@@ -1,6 +1,16 @@
 list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Clock.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ComPort.cpp
     ${CMAKE_CURRENT_LIST_DIR}/IdleHook.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RS232.cpp
 )
+# The operating system's port: Win32 communications functions, or POSIX termios.
+if(WIN32)
+    list(APPEND TARN_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/comport_win32.cpp)
+else()
+    list(APPEND TARN_CORE_SOURCES
+        ${CMAKE_CURRENT_LIST_DIR}/comport_posix.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/TermiosSettings.cpp
+    )
+endif()

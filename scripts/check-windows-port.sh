@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Compiles the Windows serial port, with the core files it builds on and the settings
+# files, using the MinGW-w64 cross compiler, so that the Windows port cannot silently
+# stop building. Installs the cross compiler when it is missing.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+compiler=x86_64-w64-mingw32-g++-posix
+if ! command -v "$compiler" >/dev/null; then
+    echo "Installing: g++-mingw-w64-x86-64-posix"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $SUDO apt-get update -qq
+    $SUDO apt-get install -y -qq --no-install-recommends g++-mingw-w64-x86-64-posix >/dev/null
+fi
+
+sources=(
+    src/serial/Clock.cpp
+    src/serial/ComPort.cpp
+    src/serial/IdleHook.cpp
+    src/serial/PortSettings.cpp
+    src/serial/RS232.cpp
+    src/serial/comport_win32.cpp
+    src/app/PortMapping.cpp
+    src/app/SettingsFile.cpp
+    src/app/SettingsPath.cpp
+)
+
+objects=$(mktemp -d)
+trap 'rm -rf "$objects"' EXIT
+for source in "${sources[@]}"; do
+    "$compiler" -std=c++20 -Wall -Wextra -Wpedantic -Werror -Isrc \
+        -c "$source" -o "$objects/$(basename "$source").o"
+done
+echo "Windows serial port compiles (${#sources[@]} files)"

@@ -1,0 +1,9 @@
+#pragma once
+// Which device a COM port number opens. The settings file's section "Ports" maps a port
+// to any device ("COM2=/dev/ttyUSB0"); an unmapped port opens its usual device
+// (DefaultDevicePath: COMn is /dev/ttySn-1 on Linux, \\.\COMn on Windows).
+
+#include <string>
+
+// portNumber is 0-based (0 is COM1); settingsPath is the settings file to read.
+std::string DevicePathForPort(int portNumber, const std::string& settingsPath);
