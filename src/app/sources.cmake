@@ -1,5 +1,23 @@
 list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/PortFactory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortMapping.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsPath.cpp
+)
+
+list(APPEND TARN_UI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/AlignmentSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Artwork.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/DiagnosticsSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/EditPsfSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/IdlePump.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/KeyIndicators.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MainFrame.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PartNumberSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PingSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Prompts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ServiceSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SplashDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TarnApp.cpp
 )

@@ -1,0 +1,222 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QUrl>
+#include <array>
+#include <string>
+
+#include "app/AboutDlg.h"
+#include "app/AlignmentSession.h"
+#include "app/AppTitle.h"
+#include "app/Artwork.h"
+#include "app/DiagnosticsSession.h"
+#include "app/EditPsfSession.h"
+#include "app/KeyIndicators.h"
+#include "app/PartNumberSession.h"
+#include "app/PingSession.h"
+#include "app/SettingsFile.h"
+#include "app/SettingsPath.h"
+#include "app/TarnApp.h"
+
+namespace {
+constexpr char kIdleMessage[] = "Ready";
+constexpr long kDefaultBaudRate = 9600;
+constexpr int kMenuCount = kMenuHelp + 1;
+
+constexpr char kCommunication[] = "Communication";
+constexpr char kPort[] = "Port";
+constexpr char kParitySection[] = "Parity";
+constexpr char kParitySetting[] = "Setting";
+constexpr char kOptions[] = "Options";
+constexpr char kSave[] = "Save";
+constexpr char kPartNumbers[] = "PartNumbers";
+}  // namespace
+
+CMainFrame::CMainFrame(const CTarnApp& app) : app(app) {
+    setWindowIcon(AppIcon());
+    setCentralWidget(new QWidget(this));
+    CreateMenus();
+    CreateStatusBar();
+    LoadSettings();
+    UpdateCommandUi();
+    resize(640, 480);
+}
+
+CMainFrame::~CMainFrame() {
+    SaveSettings();
+}
+
+void CMainFrame::CreateMenus() {
+    std::array<QMenu*, kMenuCount> menus{};
+    for (const MenuItem& item : kMenuTable) {
+        QMenu* holder = menus[static_cast<size_t>(item.menu)];
+        if (item.caption == nullptr) {
+            holder->addSeparator();
+            continue;
+        }
+        const QString caption = QString::fromLatin1(item.caption);
+        if (item.commandId == 0) {
+            menus[static_cast<size_t>(item.opens)] =
+                item.menu == kMenuBar ? menuBar()->addMenu(caption) : holder->addMenu(caption);
+            continue;
+        }
+        // The caption carries the accelerator's text after the tab, so the menu shows it
+        // as written; the shortcut itself makes the key work.
+        QAction* action = holder->addAction(caption);
+        action->setStatusTip(QString::fromLatin1(item.prompt));
+        if (item.functionKey != 0) {
+            action->setShortcut(QKeySequence(Qt::Key_F1 + item.functionKey - 1));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        action->setCheckable(item.check != CheckRule::kNever);
+        connect(action, &QAction::triggered, this, [this, &item] { OnCommand(item); });
+        actions.emplace_back(&item, action);
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    messagePane = new QLabel(QString::fromLatin1(kIdleMessage), bar);
+    messagePane->setObjectName(QStringLiteral("messagePane"));
+    bar->addWidget(messagePane, 1);
+    new CKeyIndicators(bar);
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        messagePane->setText(tip.isEmpty() ? QString::fromLatin1(kIdleMessage) : tip);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+QAction* CMainFrame::CommandAction(int commandId) const {
+    for (const auto& [item, action] : actions) {
+        if (item->commandId == commandId) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+bool CMainFrame::IsEnabled(EnableRule rule) const {
+    const bool selected = table[0][0] != 0;
+    switch (rule) {
+        case EnableRule::kControllerSelected:
+            return selected;
+        case EnableRule::kSelectedWithPartNumbers:
+            return selected && partNumbersAvailable == 1;
+        case EnableRule::kHelpFilePresent:
+            return app.HelpFilePresent();
+        case EnableRule::kAlways:
+            break;
+    }
+    return true;
+}
+
+bool CMainFrame::IsChecked(const MenuItem& item) const {
+    switch (item.check) {
+        case CheckRule::kPort:
+            return portIndex == item.value;
+        case CheckRule::kParity:
+            return parity == item.value;
+        case CheckRule::kSaveOnExit:
+            return saveOnExit != 0;
+        case CheckRule::kNever:
+            break;
+    }
+    return false;
+}
+
+void CMainFrame::UpdateCommandUi() {
+    for (const auto& [item, action] : actions) {
+        action->setEnabled(IsEnabled(item->enable));
+        action->setChecked(IsChecked(*item));
+    }
+}
+
+template <class Session>
+void CMainFrame::RunSession() {
+    Session session(&table, this, portIndex, parity, kDefaultBaudRate);
+    session.Run();
+}
+
+void CMainFrame::OnCommand(const MenuItem& item) {
+    switch (item.check) {
+        case CheckRule::kPort:
+            portIndex = item.value;
+            break;
+        case CheckRule::kParity:
+            parity = static_cast<char>(item.value);
+            break;
+        case CheckRule::kSaveOnExit:
+            saveOnExit = saveOnExit == 0 ? 1 : 0;
+            break;
+        case CheckRule::kNever:
+            switch (item.commandId) {
+                case kCmdPing:
+                    RunSession<CPingSession>();
+                    break;
+                case kCmdEditPsf:
+                    RunSession<CEditPsfSession>();
+                    break;
+                case kCmdDiagnostics:
+                    RunSession<CDiagnosticsSession>();
+                    break;
+                case kCmdAlignment:
+                    RunSession<CAlignmentSession>();
+                    break;
+                case kCmdPartNumber:
+                    RunSession<CPartNumberSession>();
+                    break;
+                case kCmdExit:
+                    close();
+                    break;
+                case kCmdHelpIndex:
+                    ShowHelpIndex();
+                    break;
+                case kCmdAbout:
+                    CAboutDlg(this).exec();
+                    break;
+                default:
+                    break;
+            }
+            break;
+    }
+    UpdateCommandUi();
+}
+
+void CMainFrame::ShowHelpIndex() const {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(CTarnApp::HelpPath()));
+}
+
+// Values are taken as read, without range checks: a port index or parity letter that no
+// menu item stands for leaves that menu without a check mark and goes to the port as is.
+void CMainFrame::LoadSettings() {
+    const CSettingsFile file(SettingsFilePath());
+    portIndex = file.GetInt(kCommunication, kPort, 1);
+    parity = static_cast<char>(file.GetInt(kParitySection, kParitySetting, 'E') & 0xFF);
+    saveOnExit = file.GetInt(kOptions, kSave, 1);
+    partNumbersAvailable = file.EntryNames(kPartNumbers).empty() ? 0 : 1;
+}
+
+// With the option off nothing is written, so the stored "Save" applies at the next start.
+// A file that cannot be written is left as it was, without a message.
+void CMainFrame::SaveSettings() const {
+    if (saveOnExit == 0) {
+        return;
+    }
+    CSettingsFile file(SettingsFilePath());
+    file.WriteString(kCommunication, kPort, std::to_string(portIndex));
+    file.WriteString(kParitySection, kParitySetting,
+                     std::to_string(static_cast<signed char>(parity)));
+    file.WriteString(kOptions, kSave, std::to_string(saveOnExit));
+    file.Save();
+}

@@ -1,0 +1,7 @@
+#include "app/PartNumberSession.h"
+
+int CPartNumberSession::Execute() {
+    SuspendKnownControllers(PortFlush::kDiscard);
+    ResumeKnownControllers();
+    return 1;
+}

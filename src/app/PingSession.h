@@ -1,0 +1,14 @@
+#pragma once
+// The Ping command: forgets the last search and selection, suspends every controller on
+// the line by broadcast at each searched rate, searches every ID at every rate into the
+// controller table, and resumes the controllers found.
+
+#include "app/ServiceSession.h"
+
+class CPingSession : public CServiceSession {
+public:
+    using CServiceSession::CServiceSession;
+
+protected:
+    int Execute() override;
+};

@@ -1,0 +1,39 @@
+#include "app/PortFactory.h"
+
+#include <utility>
+
+#include "app/PortMapping.h"
+#include "app/SettingsPath.h"
+#include "serial/ComPort.h"
+
+namespace {
+
+// The line settings of every connection besides rate and parity: 8 data bits, stop-bit
+// code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking.
+std::unique_ptr<RS232> OpenComPort(int portNumber, long baud, char parity) {
+    return std::make_unique<CComPort>(portNumber, baud, parity, 8, 1, 0, 1, 0, 0, 0,
+                                      DevicePathForPort(portNumber, SettingsFilePath()));
+}
+
+PortFactory& Installed() {
+    static PortFactory factory = OpenComPort;
+    return factory;
+}
+
+}  // namespace
+
+void InstallPortFactory(PortFactory factory) {
+    Installed() = factory ? std::move(factory) : PortFactory(OpenComPort);
+}
+
+std::unique_ptr<RS232> OpenPort(int portNumber, long baud, char parity) {
+    return Installed()(portNumber, baud, parity);
+}
+
+CScopedPortFactory::CScopedPortFactory(PortFactory factory) : previous(Installed()) {
+    InstallPortFactory(std::move(factory));
+}
+
+CScopedPortFactory::~CScopedPortFactory() {
+    Installed() = std::move(previous);
+}
