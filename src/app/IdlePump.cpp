@@ -68,10 +68,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         // Window-system events reach a QWindow first and are passed on to its widgets,
         // where the gate decides; stopping them here would block the pump target too.
-        if (holdCount == 0 || watched->isWindowType() || !IsUserInput(*event)) {
+        if (holdCount == 0 || watched->isWindowType() || !IsUserInput(*event) ||
+            BelongsToTarget(watched)) {
             return false;
         }
-        return !BelongsToTarget(watched);
+        // A close event left accepted would still close the window.
+        event->ignore();
+        return true;
     }
 };
 

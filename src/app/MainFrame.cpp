@@ -14,7 +14,6 @@
 #include "app/AboutDlg.h"
 #include "app/AlignmentSession.h"
 #include "app/AppTitle.h"
-#include "app/Artwork.h"
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
 #include "app/KeyIndicators.h"
@@ -39,7 +38,6 @@ constexpr char kPartNumbers[] = "PartNumbers";
 }  // namespace
 
 CMainFrame::CMainFrame(const CTarnApp& app) : app(app) {
-    setWindowIcon(AppIcon());
     setCentralWidget(new QWidget(this));
     CreateMenus();
     CreateStatusBar();

@@ -54,9 +54,10 @@ private:
     const CTarnApp& app;
     ControllerTable table{};
     QLabel* messagePane = nullptr;
-    char parity = 'E';
-    int saveOnExit = 1;
-    int portIndex = 1;
+    // Set by LoadSettings.
+    char parity = 0;
+    int saveOnExit = 0;
+    int portIndex = 0;
     int partNumbersAvailable = 0;
     std::vector<std::pair<const MenuItem*, QAction*>> actions;
 };

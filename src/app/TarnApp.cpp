@@ -6,6 +6,7 @@
 #include <QPalette>
 
 #include "app/AppTitle.h"
+#include "app/Artwork.h"
 #include "app/IdlePump.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
@@ -30,6 +31,7 @@ CTarnApp::~CTarnApp() = default;
 
 void CTarnApp::InitInstance() {
     SetDialogColours();
+    QApplication::setWindowIcon(AppIcon());
     InstallIdlePump();
     frame = std::make_unique<CMainFrame>(*this);
     frame->show();

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDialog>
 #include <QPushButton>
 #include <QTest>
@@ -116,6 +118,21 @@ TEST_F(InputGateTest, BusyScopeShowsTheWaitCursorAndHoldsInputBack) {
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     QTest::mouseClick(&command, Qt::LeftButton);
     EXPECT_EQ(commandClicks, 1);
+}
+
+TEST_F(InputGateTest, CloseBoxDuringAnExchangeIsRefused) {
+    // The close box reaches a window as a spontaneous close event; the window closes when
+    // the event comes back accepted.
+    auto closeBoxAccepted = [this] {
+        QCloseEvent close;
+        QSpontaneKeyEvent::setSpontaneous(&close);
+        QApplication::instance()->notify(&window, &close);
+        return close.isAccepted();
+    };
+    bool acceptedDuringExchange = true;
+    DuringExchange([&] { acceptedDuringExchange = closeBoxAccepted(); });
+    EXPECT_FALSE(acceptedDuringExchange);
+    EXPECT_TRUE(closeBoxAccepted());
 }
 
 TEST_F(InputGateTest, ProgramClosingAWindowIsNotHeldBack) {

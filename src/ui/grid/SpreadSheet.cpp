@@ -95,11 +95,14 @@ private:
 
 }  // namespace
 
-CSpreadSheet::CSpreadSheet(QTableWidget* table) : QObject(table), table(table) {
+CSpreadSheet::CSpreadSheet(QTableWidget* table)
+    : QObject(table),
+      table(table),
+      corner(table->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setItemDelegate(new CCheckCellDelegate(table));
     table->installEventFilter(this);
-    if (auto* corner = table->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (corner != nullptr) {
         corner->installEventFilter(this);
     }
     connect(table, &QTableWidget::cellClicked, this, [this](int clickedRow, int clickedCol) {
@@ -317,7 +320,7 @@ void CSpreadSheet::PaintCorner() {
     QHeaderView* rowHeader = table->verticalHeader();
     rowHeader->setMinimumWidth(rowHeader->fontMetrics().horizontalAdvance(cornerText) +
                                kHeaderPadding);
-    if (auto* corner = table->findChild<QAbstractButton*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (corner != nullptr) {
         corner->update();
     }
 }
@@ -333,8 +336,7 @@ bool CSpreadSheet::eventFilter(QObject* watched, QEvent* event) {
             // that it picks the cell instead of pressing the dialog's default button.
             return key != Qt::Key_Space;
         }
-    } else if (watched != table && event->type() == QEvent::Paint && !cornerText.isEmpty()) {
-        auto* corner = static_cast<QWidget*>(watched);
+    } else if (watched == corner && event->type() == QEvent::Paint && !cornerText.isEmpty()) {
         QStyleOptionHeader option;
         option.initFrom(corner);
         option.rect = corner->rect();

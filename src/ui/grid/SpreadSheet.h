@@ -14,12 +14,12 @@
 
 class QTableWidget;
 class QTableWidgetItem;
+class QWidget;
 
 class CSpreadSheet : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kCellTypeText = 1;
     static constexpr int kCellTypeCheckBox = 10;  // text "1" checked, "0" unchecked
     // Actions: select the block given by SetSelection; take the operator's selection as
     // it is now, for GetSelCount and SetSelModeIndex.
@@ -100,6 +100,7 @@ private:
     void PaintCorner();
 
     QTableWidget* table;
+    QWidget* corner;  // the table's corner button, where the corner cell's text is painted
     int col = 1;
     int row = 1;
     int col2 = 1;
