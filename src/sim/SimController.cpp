@@ -93,6 +93,11 @@ bool CSimController::Hear(unsigned char byte, const SimLineFormat& format, uint6
     return true;
 }
 
+void CSimController::ForgetReceived(uint64_t beforeUs) {
+    std::erase_if(received,
+                  [beforeUs](const SimReceivedFrame& frame) { return frame.atUs < beforeUs; });
+}
+
 bool CSimController::SetBoards(int emitterBoards, int receiverBoards) {
     if (emitterBoards < 0 || emitterBoards > kSimMaxBoards || receiverBoards < 0 ||
         receiverBoards > kSimMaxBoards) {

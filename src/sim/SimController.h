@@ -64,6 +64,10 @@ public:
 
     uint32_t PartNumber() const { return partNumber; }
     uint16_t DateCode() const { return dateCode; }
+    void SetPartNumber(uint32_t part, uint16_t date) {
+        partNumber = part;
+        dateCode = date;
+    }
     unsigned char Version() const { return version; }
     void SetVersion(unsigned char value) { version = value; }
 
@@ -86,6 +90,8 @@ public:
     // Every well-formed frame addressed to the controller, in order, including those
     // it ignored for a bad end byte, a bad checksum or a silence fault.
     const std::vector<SimReceivedFrame>& Received() const { return received; }
+    // Drops the frames that came before beforeUs from that record.
+    void ForgetReceived(uint64_t beforeUs);
 
 private:
     using Bytes = std::vector<unsigned char>;

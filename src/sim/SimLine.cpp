@@ -124,3 +124,19 @@ SimLineErrors CSimLine::TakeForHost(uint64_t atUs, const SimLineFormat& format,
     }
     return errors;
 }
+
+uint64_t CSimLine::NextEventUs() const {
+    const uint64_t toControllersUs = toControllers.empty() ? kNever : toControllers.front().endUs;
+    const uint64_t toHostUs = toHost.empty() ? kNever : toHost.front().endUs;
+    return std::min(toControllersUs, toHostUs);
+}
+
+void CSimLine::ForgetTraffic(uint64_t beforeUs) {
+    // Bursts still going out stay: the host's last burst may grow or be cut by a purge.
+    const auto ended = [beforeUs](const SimBurst& burst) { return burst.endUs < beforeUs; };
+    std::erase_if(hostBursts, ended);
+    std::erase_if(replyBursts, ended);
+    for (Station& station : stations) {
+        station.controller->ForgetReceived(beforeUs);
+    }
+}

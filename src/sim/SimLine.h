@@ -63,6 +63,14 @@ public:
     SimLineErrors TakeForHost(uint64_t atUs, const SimLineFormat& format,
                               std::deque<unsigned char>& out);
 
+    // When something next happens on the line: a host byte reaches the controllers or a
+    // byte reaches the host; kNever when nothing is under way. A real-time driver sleeps
+    // until then.
+    uint64_t NextEventUs() const;
+    // Drops the record of the bursts that ended before beforeUs, and the controllers'
+    // record of the frames they got before then, so that a long run keeps no history.
+    void ForgetTraffic(uint64_t beforeUs);
+
     // Everything the host sent, a burst per run of bytes without a pause.
     const std::vector<SimBurst>& HostBursts() const { return hostBursts; }
     // Everything sent towards the host: replies and noise, in the order they were made.
