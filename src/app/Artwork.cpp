@@ -59,7 +59,7 @@ QPixmap SplashBitmap(qreal devicePixelRatio) {
 
 QIcon AppIcon() {
     QIcon icon;
-    for (int size : {16, 32, 48, 64}) {
+    for (int size : {16, 32, 48, 64, 128, 256}) {
         QPixmap pixmap(size, size);
         pixmap.fill(QColor(16, 32, 64));
         QPainter painter(&pixmap);

@@ -1,0 +1,32 @@
+# Installation and the Debian package: the program, the simulator, the desktop entry and
+# the icon in the hicolor theme sizes.
+include(GNUInstallDirs)
+
+if(TARGET tarn)
+    install(TARGETS tarn RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarn.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/icons/hicolor
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+endif()
+if(TARGET tarnsim)
+    install(TARGETS tarnsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME tarn)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Tarn service tool developers <tarn@example.invalid>")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Tarn service tool developers <tarn@example.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
+    "Configuration and service tool for measuring light curtain controllers")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Configuration and service tool for measuring light curtain controllers
+ Finds the controllers on an RS-232/RS-485 line, edits, sends, saves and tries out
+ their parameter sets, adjusts the analog outputs, reads diagnostics, aligns the
+ arrays and sets blanked channels. Includes tarnsim, simulated controllers on a
+ pseudo-terminal for training and testing without hardware.")
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+include(CPack)

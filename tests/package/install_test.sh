@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Builds the Debian package of this build, unpacks it into a temporary root, checks the
+# files it holds, and starts the installed tarn (offscreen) to see that it runs.
+set -euo pipefail
+build=$1
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+
+cd "$build"
+cpack -G DEB -B "$root/out" >/dev/null
+deb=$(ls "$root"/out/*.deb)
+dpkg-deb -x "$deb" "$root/install"
+
+for file in usr/bin/tarn usr/bin/tarnsim usr/share/applications/tarn.desktop \
+            usr/share/icons/hicolor/48x48/apps/tarn.png \
+            usr/share/icons/hicolor/256x256/apps/tarn.png; do
+    [ -e "$root/install/$file" ] || { echo "missing from the package: $file"; exit 1; }
+done
+grep -q '^Exec=tarn$' "$root/install/usr/share/applications/tarn.desktop"
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "no Qt dependency"; exit 1; }
+
+# The installed program must come up and keep running until it is told to end; it gets
+# its own settings file so that nothing of the user's is read or written.
+export QT_QPA_PLATFORM=offscreen
+export TARN_SETTINGS="$root/tarn.INI"
+status=0
+timeout -s TERM 3 "$root/install/usr/bin/tarn" >/dev/null 2>&1 || status=$?
+[ "$status" -eq 124 ] || { echo "installed tarn ended early with status $status"; exit 1; }
+"$root/install/usr/bin/tarnsim" --help >/dev/null
+echo "package install test passed"
