@@ -7,3 +7,6 @@
 
 // portNumber is 0-based (0 is COM1); settingsPath is the settings file to read.
 std::string DevicePathForPort(int portNumber, const std::string& settingsPath);
+
+// Maps COM portNumber + 1 to devicePath in the settings file and saves it; 1 on success.
+int MapPortToDevice(int portNumber, const std::string& devicePath, const std::string& settingsPath);
