@@ -1,4 +1,6 @@
 list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/MeasurementStats.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Psf.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfCodes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfRules.cpp
 )
