@@ -59,8 +59,11 @@ int CPtyServer::Open() {
         return errno;
     }
     char name[PATH_MAX] = {};
-    if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name)) {
+    if (grantpt(master) != 0 || unlockpt(master) != 0) {
         return errno;
+    }
+    if (const int failure = ptsname_r(master, name, sizeof name); failure != 0) {
+        return failure;
     }
     devicePath = name;
     terminal = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -159,7 +162,7 @@ void CPtyServer::DeliverToHost(uint64_t nowUs, const SimLineFormat& format) {
         const ssize_t put = write(master, bytes.data() + written, bytes.size() - written);
         if (put > 0) {
             written += static_cast<size_t>(put);
-        } else if (put < 0 && errno != EINTR) {
+        } else if (put == 0 || errno != EINTR) {
             break;
         }
     }
