@@ -14,6 +14,9 @@
 // The server keeps one terminal-side descriptor open for its whole life, so that the
 // program's closing and reopening of the port between commands never hangs up the
 // master side. Stopping the server closes both sides: the program sees the device vanish.
+// Replies that come while the program has the port closed wait in the terminal's input
+// queue for its next open, where a real port would lose them; the commands that need a
+// quiet line discard their input first.
 
 #include <atomic>
 #include <cstdint>
