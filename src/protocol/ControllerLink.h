@@ -45,6 +45,8 @@ public:
     CControllerLink& operator=(const CControllerLink&) = delete;
 
     char Id() const { return id; }
+    // Addresses the controller by newId from now on: it has been given a new ID.
+    void SetId(char newId) { id = newId; }
     RS232& Port() { return *port; }
 
     // Discards the port's received data; always answers 1.
