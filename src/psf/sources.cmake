@@ -4,3 +4,8 @@ list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PsfCodes.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfRules.cpp
 )
+
+list(APPEND TARN_UI_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/MeasurementDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/NullSpanDlg.cpp
+)
