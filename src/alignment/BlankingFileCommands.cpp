@@ -1,0 +1,69 @@
+#include "alignment/BlankingFileCommands.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace {
+
+constexpr const char* kOpenErrorFormat = "Error opening file '%s'\n%s";
+constexpr const char* kWriteErrorFormat = "Error writing blanking fields to file.\n%s";
+
+// The system's text for an errno value; a failure that left no errno still gets words.
+std::string SystemErrorText(int errorNumber) {
+    return errorNumber != 0 ? std::strerror(errorNumber) : "The operation failed.";
+}
+
+std::string OpenErrorText(const std::string& path, int errorNumber) {
+    const std::string why = SystemErrorText(errorNumber);
+    std::string text(std::strlen(kOpenErrorFormat) + path.size() + why.size(), '\0');
+    text.resize(static_cast<size_t>(
+        std::snprintf(text.data(), text.size() + 1, kOpenErrorFormat, path.c_str(), why.c_str())));
+    return text;
+}
+
+std::string WriteErrorText(int errorNumber) {
+    const std::string why = SystemErrorText(errorNumber);
+    std::string text(std::strlen(kWriteErrorFormat) + why.size(), '\0');
+    text.resize(static_cast<size_t>(
+        std::snprintf(text.data(), text.size() + 1, kWriteErrorFormat, why.c_str())));
+    return text;
+}
+
+}  // namespace
+
+std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map) {
+    FileWriteError error;
+    if (WriteBlockFile(path, map, &error)) {
+        return {};
+    }
+    return error.atOpen ? OpenErrorText(path, error.errorNumber)
+                        : WriteErrorText(error.errorNumber);
+}
+
+std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap) {
+    errno = 0;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return OpenErrorText(path, errno);
+    }
+    CBlankingMap read(kMaxChannels);
+    const BlockFileResult result = ReadBlockFile(file, read);
+    if (result != BlockFileResult::ok) {
+        return BlockFileText(result);
+    }
+    fileMap = read;
+    return {};
+}
+
+bool BlanksBeyond(const CBlankingMap& fileMap, int channels) {
+    return fileMap.CountBlanked(channels) > 0;
+}
+
+CBlankingMap FitToController(const CBlankingMap& fileMap, int channels) {
+    CBlankingMap map(channels);
+    std::copy_n(fileMap.Bytes(), std::min(map.ByteLength(), fileMap.ByteLength()), map.Bytes());
+    return map;
+}
