@@ -19,6 +19,8 @@
 #include "app/KeyIndicators.h"
 #include "app/PartNumberSession.h"
 #include "app/PingSession.h"
+#include "app/PortSetupDlg.h"
+#include "app/SerialDevices.h"
 #include "app/SettingsFile.h"
 #include "app/SettingsPath.h"
 #include "app/TarnApp.h"
@@ -138,6 +140,9 @@ void CMainFrame::UpdateCommandUi() {
         action->setEnabled(IsEnabled(item->enable));
         action->setChecked(IsChecked(*item));
     }
+    if (QAction* setup = CommandAction(kCmdPortSetup)) {
+        setup->setText(PortSetupCaption(portIndex, SettingsFilePath()));
+    }
 }
 
 template <class Session>
@@ -183,12 +188,23 @@ void CMainFrame::OnCommand(const MenuItem& item) {
                 case kCmdAbout:
                     CAboutDlg(this).exec();
                     break;
+                case kCmdPortSetup:
+                    RunPortSetup();
+                    break;
                 default:
                     break;
             }
             break;
     }
     UpdateCommandUi();
+}
+
+// The port chosen in the setup becomes the port of the next command.
+void CMainFrame::RunPortSetup() {
+    CPortSetupDlg dialog(this, portIndex, SettingsFilePath(), ListSerialDevices());
+    if (dialog.exec() == QDialog::Accepted) {
+        portIndex = dialog.ChosenPort();
+    }
 }
 
 void CMainFrame::ShowHelpIndex() const {

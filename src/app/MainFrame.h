@@ -48,6 +48,7 @@ private:
     bool IsEnabled(EnableRule rule) const;
     bool IsChecked(const MenuItem& item) const;
     void ShowHelpIndex() const;
+    void RunPortSetup();
     void LoadSettings();
     void SaveSettings() const;
 

@@ -18,6 +18,7 @@ enum CommandId : int {
     kCmdSaveOnExit = 32778,
     kCmdHelpIndex = 57666,
     kCmdAbout = 57664,
+    kCmdPortSetup = 32900,
 };
 
 enum class EnableRule { kAlways, kControllerSelected, kSelectedWithPartNumbers, kHelpFilePresent };
@@ -109,6 +110,8 @@ inline constexpr auto kMenuTable = [] {
         Parity("&Even", kCmdParityEven, 'E', "Device is EVEN Parity"),
         Parity("&Odd", kCmdParityOdd, 'O', "Device is ODD Parity"),
         Parity("&None", kCmdParityNone, 'N', "Device is NO Parity"),
+        Command(kMenuOptions, "Serial Port Se&tup...", kCmdPortSetup,
+                "Chooses the serial device that a COM port opens"),
         Separator(kMenuOptions),
         MenuItem{kMenuOptions, "Save Settings on E&xit", kCmdSaveOnExit, kMenuBar, 0,
                  "Save Settings when application exits.", EnableRule::kAlways,
