@@ -17,6 +17,7 @@ list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MainFrame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PartNumberSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PingSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PortSetupDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Prompts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReadDiagnostics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServiceSession.cpp
