@@ -1,0 +1,94 @@
+#include "psf/PsfTryOut.h"
+
+#include "app/EditPsfSession.h"
+#include "app/Prompts.h"
+#include "protocol/ControllerLink.h"
+#include "psf/MeasurementDlg.h"
+#include "psf/NullSpanDlg.h"
+#include "psf/PsfCodes.h"
+#include "psf/PsfDlg.h"
+
+namespace {
+
+// The index of "None" in the measurement mode lists.
+constexpr int kNoMeasurement = static_cast<int>(kMeasModeTexts.size()) - 1;
+// The trial PSF answers scan requests, and only them, with binary measurement results.
+constexpr int kHostControl = kControlModeCodes.CodeOf(1);
+constexpr int kTrialTransmission =
+    kSerialModeNibbles[static_cast<size_t>(SerialMode::measurementResult)] | kBinaryFormat;
+static_assert(kTrialTransmission == 0x44);
+
+void Tell(CPsfDlg& dialog, const char* text, PromptIcon icon = PromptIcon::kExclamation) {
+    Prompts().Message(&dialog, QString::fromLatin1(text), icon, PromptButtons::kOk);
+}
+
+}  // namespace
+
+int ExecutePsf(CPsfDlg& dialog) {
+    const bool first = dialog.MeasIndex(1) != kNoMeasurement;
+    const bool second = dialog.MeasIndex(2) != kNoMeasurement;
+    if (!first && !second) {
+        Tell(dialog, "Measurement Modes cannot both be 'None'.");
+        return 0;
+    }
+    if (!dialog.CheckIdChange()) {
+        return 0;
+    }
+    const int selection = (first ? 1 : 0) | (second ? 2 : 0);
+
+    CControllerLink& link = dialog.Link();
+    CPsf saved;
+    CPsf trial;
+    if (!link.InputPsf(saved)) {
+        Tell(dialog, "Unable to input existing controller's PSF.");
+        return 0;
+    }
+    trial.CopyFrom(dialog.Psf());
+    trial.SetControlMode(kHostControl);
+    trial.SetSerialTransmission(kTrialTransmission);
+    if (!link.OutputPsf(trial)) {
+        Tell(dialog, "Unable to output PSF.", PromptIcon::kNone);
+        return 0;
+    }
+
+    // From here on the controller holds the trial PSF, and the saved one must go back
+    // whatever happens in between. The link follows the ID and rate that the controller
+    // was last given, or neither the scans nor the restore would reach it.
+    link.SetId(static_cast<char>(trial.GetControllerId()));
+    link.SetBaudIndex(dialog.BaudRateIndex());
+    {
+        CMeasurementDlg measurement(link, dialog.MeasName(1), dialog.MeasName(2), selection,
+                                    &dialog);
+        measurement.exec();
+    }
+    dialog.Session().RestoreOriginalPsf(saved);
+    link.SetId(static_cast<char>(saved.GetControllerId()));
+    if (trial.GetBaudIndex() != saved.GetBaudIndex()) {
+        link.SetBaudIndex(saved.GetBaudIndex());
+    }
+    return 1;
+}
+
+int AdjustNullSpan(CPsfDlg& dialog) {
+    if (!dialog.ControllerSelected() || !dialog.SelectedBySearch()) {
+        Tell(dialog, "You must select an Analog Controller.");
+        return 0;
+    }
+    CControllerLink& link = dialog.Link();
+    CNullSpanDlg::Values values{};
+    if (!link.InputNullSpan(values.data())) {
+        Tell(dialog, "Serial Interface is not active.");
+        return 0;
+    }
+    {
+        CNullSpanDlg nullSpan(dialog.Psf(), link, values, &dialog);
+        nullSpan.exec();
+    }
+    // The controller's PSF now holds whatever the adjustment kept; the dialog shows it.
+    const int uploaded = link.InputPsf(dialog.Psf());
+    if (!uploaded) {
+        Tell(dialog, "Unable to Upload PSF");
+    }
+    dialog.ShowPsf();
+    return uploaded;
+}
