@@ -1,6 +1,10 @@
 #include "app/PingSession.h"
 
+#include <memory>
+
 #include "app/IdlePump.h"
+#include "app/PingDlg.h"
+#include "app/SearchNoticeDlg.h"
 #include "serial/Clock.h"
 
 namespace {
@@ -9,12 +13,19 @@ constexpr long kSuspendPauseMs = 160;  // after each broadcast suspend
 
 int CPingSession::Execute() {
     ControllerTable& table = *Table();
-    table = ControllerTable{};
     {
+        // The notice is painted before the search blocks the event loop, and removed
+        // after the busy state ends.
+        const CSearchNoticeDlg notice(Owner());
+        table = ControllerTable{};
         CBusyScope busy;
         Link()->SuspendAll(kSuspendPauseMs);
         DelayMs(kSettleMs);
         Link()->FindControllers(&table);
+    }
+    {
+        CPingDlg dialog(&table, this, Owner());
+        dialog.exec();
     }
     ResumeKnownControllers();
     return 1;

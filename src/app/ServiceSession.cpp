@@ -1,11 +1,22 @@
 #include "app/ServiceSession.h"
 
+#include <QFile>
 #include <QString>
 
 #include "app/IdlePump.h"
 #include "app/PortFactory.h"
 #include "app/Prompts.h"
+#include "psf/Psf.h"
 #include "serial/Clock.h"
+
+namespace {
+
+constexpr uint32_t kRestorePauseMs = 1000;
+constexpr char kRestoreFailed[] = "Unable to restore original PSF.\nSave original PSF to a file?";
+constexpr char kPsfFileNotWritten[] = "Unable to write %s.\nSave original PSF to another file?";
+constexpr CFileDialogSpec kPsfFiles{"PSF", "PSF Files (*.PSF) |*.PSF||"};
+
+}  // namespace
 
 CServiceSession::CServiceSession(ControllerTable* table, QWidget* owner, int portIndex, char parity,
                                  long defaultBaudRate)
@@ -47,4 +58,22 @@ void CServiceSession::SuspendKnownControllers(PortFlush flush) {
 void CServiceSession::ResumeKnownControllers() {
     CBusyScope busy;
     link->ResumeKnown(table);
+}
+
+// A file that cannot be written is said so, and the question comes again: the operator's
+// file is the only copy of the controller's original PSF.
+void CServiceSession::RestoreOriginalPsf(CPsf& psf) {
+    if (link->OutputPsf(psf)) {
+        DelayMs(kRestorePauseMs);
+        return;
+    }
+    QString question = QString::fromLatin1(kRestoreFailed);
+    while (Prompts().Message(owner, question, PromptIcon::kStop, PromptButtons::kYesNo) ==
+           kAnswerYes) {
+        const QString path = Prompts().SaveFileName(owner, kPsfFiles);
+        if (path.isEmpty() || psf.SaveToFile(QFile::encodeName(path).toStdString())) {
+            return;
+        }
+        question = QString::asprintf(kPsfFileNotWritten, qUtf8Printable(path));
+    }
 }

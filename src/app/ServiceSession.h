@@ -12,6 +12,7 @@
 #include "protocol/ControllerLink.h"
 #include "protocol/ControllerTable.h"
 
+class CPsf;
 class QWidget;
 
 class CServiceSession {
@@ -31,6 +32,11 @@ public:
     // addressed to the selected controller. 1 on success; otherwise shows
     // "Unable to open COM%d:\n%s\n" over the owner and answers 0.
     int OpenConnection();
+
+    // Sends psf, the PSF the controller held before the operator tried out another one,
+    // back to it and pauses a second. When the controller does not take it, the operator
+    // is offered to save it to a PSF file, so that it is not lost.
+    void RestoreOriginalPsf(CPsf& psf);
 
     ControllerTable* Table() const { return table; }
     QWidget* Owner() const { return owner; }

@@ -1,4 +1,5 @@
 list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/DateCode.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortFactory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortMapping.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SerialDevices.cpp
@@ -15,11 +16,14 @@ list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/IdlePump.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyIndicators.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainFrame.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PartNumberDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PartNumberSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PingDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PingSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortSetupDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Prompts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReadDiagnostics.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/SearchNoticeDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServiceSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SplashDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TarnApp.cpp
