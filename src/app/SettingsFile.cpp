@@ -239,7 +239,10 @@ std::string CSettingsFile::NewLineEnding() const {
 void CSettingsFile::InsertLine(size_t at, std::string text) {
     const std::string ending = NewLineEnding();
     if (at > 0 && lines[at - 1].ending.empty()) {
-        lines[at - 1].ending = ending;
+        // A last line that ends in a bare CR would lose it into a CRLF ending when read
+        // again; an ending of its own keeps it part of the text.
+        const std::string& last = lines[at - 1].text;
+        lines[at - 1].ending = !last.empty() && last.back() == '\r' ? "\r\n" : ending;
     }
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), ending});
 }

@@ -81,6 +81,11 @@ FileSyncFunction SetFileSyncFunction(FileSyncFunction sync) {
 
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,
                          FileWriteError* error) {
+    // A file the user may not write stays as it is: the rename below would otherwise
+    // replace it, as only the folder's permissions govern a rename.
+    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+        return Fail(error, true);
+    }
     std::string tempPath;
     const int fd = CreateTemporary(path, tempPath);
     if (fd < 0) {

@@ -8,7 +8,8 @@
 #include <string>
 
 // Why a write failed: atOpen when the new file could not even be created (the folder is
-// missing or not writable), else a later step failed; errorNumber is the errno value.
+// missing or not writable, or the file there is one the user may not write), else a
+// later step failed; errorNumber is the errno value.
 struct FileWriteError {
     bool atOpen = false;
     int errorNumber = 0;

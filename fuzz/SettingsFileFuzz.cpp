@@ -1,0 +1,144 @@
+// The settings file, hand-edited or damaged. The input is "file\0section\0entry\0value":
+// the file's content up to the first zero byte, then the entry to write (the program's
+// own save-on-exit entry when the input gives none). The file is read and looked up,
+// saved unchanged, written to, saved and read back.
+
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "FuzzFolder.h"
+#include "FuzzTarget.h"
+#include "app/SettingsFile.h"
+
+namespace {
+
+// The sections the program reads; the section written is looked up as well.
+constexpr std::string_view kSections[] = {"Communication", "Parity", "Options", "PartNumbers",
+                                          "Ports"};
+
+// The next zero-terminated piece of input, or def when the input has ended.
+std::string_view Take(std::string_view& input, std::string_view def) {
+    if (input.empty()) {
+        return def;
+    }
+    const size_t zero = input.find('\0');
+    const std::string_view piece = input.substr(0, zero);
+    input.remove_prefix(zero == input.npos ? input.size() : zero + 1);
+    return piece;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The entry's value; found tells whether it is there at all. Two different defaults,
+// since any one of them could also be a value.
+std::string Lookup(const CSettingsFile& file, std::string_view section, std::string_view entry,
+                   bool* found) {
+    std::string value = file.GetString(section, entry, "\x01");
+    *found = value != "\x01" || file.GetString(section, entry, "\x02") != "\x02";
+    return value;
+}
+
+// What a section holds, as the program can see it.
+struct SectionView {
+    std::vector<std::string> names;
+    std::vector<std::string> values;
+    bool operator==(const SectionView&) const = default;
+};
+
+SectionView View(const CSettingsFile& file, std::string_view section) {
+    SectionView view;
+    view.names = file.EntryNames(section);
+    for (const std::string& name : view.names) {
+        bool found = false;
+        view.values.push_back(Lookup(file, section, name, &found));
+        Require(found, "every listed entry has a value");
+        file.GetInt(section, name, 0);
+    }
+    return view;
+}
+
+std::vector<SectionView> ViewAll(const CSettingsFile& file, std::string_view written) {
+    std::vector<SectionView> views;
+    for (std::string_view section : kSections) {
+        views.push_back(View(file, section));
+    }
+    views.push_back(View(file, written));
+    return views;
+}
+
+// A value that reads back as written: no blanks around it, not in quotes.
+bool ReadsBackAsWritten(std::string_view value) {
+    const bool blanks = !value.empty() && (value.front() == ' ' || value.front() == '\t' ||
+                                           value.back() == ' ' || value.back() == '\t');
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return !blanks && !quoted;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::string_view content = Take(input, "");
+    const std::string_view section = Take(input, "Options");
+    const std::string_view entry = Take(input, "Save");
+    const std::string_view value = Take(input, "1");
+
+    CFuzzFolder& folder = CFuzzFolder::Instance();
+    const std::string path = folder.Write(
+        "settings.ini", reinterpret_cast<const unsigned char*>(content.data()), content.size());
+    CSettingsFile file(path);
+    const std::vector<SectionView> before = ViewAll(file, section);
+    Require(file.Save() == 1, "the settings file is saved");
+    Require(CFuzzFolder::Contents(path) == content, "a file saved unchanged keeps every byte");
+
+    if (file.WriteString(section, entry, value) == 0) {
+        Require(file.Save() == 1 && CFuzzFolder::Contents(path) == content,
+                "a refused entry changes nothing");
+        return 0;
+    }
+    bool found = false;
+    const std::string written = Lookup(file, section, entry, &found);
+    Require(found, "the written entry is found");
+    Require(!ReadsBackAsWritten(value) || written == value, "the written value reads back");
+    const std::vector<SectionView> after = ViewAll(file, section);
+    for (size_t i = 0; i < before.size(); ++i) {
+        const bool target = SameName(i < std::size(kSections) ? kSections[i] : section, section);
+        Require(target || before[i] == after[i], "other sections keep their entries");
+    }
+
+    // In the section written, only the entry changes, or it is added after the others.
+    SectionView expected = before.back();
+    if (std::none_of(expected.names.begin(), expected.names.end(),
+                     [&](const std::string& name) { return SameName(name, entry); })) {
+        expected.names.emplace_back(entry);
+        expected.values.emplace_back();
+    }
+    for (size_t i = 0; i < expected.names.size(); ++i) {
+        if (SameName(expected.names[i], entry)) {
+            expected.values[i] = written;
+        }
+    }
+    Require(after.back() == expected, "the section written changes only in its entry");
+
+    Require(file.Save() == 1, "the changed file is saved");
+    const std::string saved = CFuzzFolder::Contents(path);
+    const CSettingsFile reread(path);
+    Require(ViewAll(reread, section) == after, "the saved file reads back as it was written");
+    Require(reread.Save() == 1 && CFuzzFolder::Contents(path) == saved,
+            "reading and saving again changes no byte");
+    return 0;
+}
