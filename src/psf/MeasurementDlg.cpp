@@ -1,5 +1,8 @@
 #include "psf/MeasurementDlg.h"
 
+#include <QHeaderView>
+#include <QTableWidget>
+
 #include "app/IdlePump.h"
 #include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
@@ -28,7 +31,11 @@ CMeasurementDlg::CMeasurementDlg(CControllerLink& link, const QString& name1, co
       link(link),
       selection(selection) {
     ui->setupUi(this);
-    grid = new CSpreadSheet(ui->grid);
+    // The grid shows its header and two rows whole, and nothing below them.
+    QTableWidget* table = ui->grid;
+    table->setFixedHeight(table->horizontalHeader()->sizeHint().height() + table->rowHeight(0) +
+                          table->rowHeight(1) + 2 * table->frameWidth());
+    grid = new CSpreadSheet(table);
     grid->SetRow(0);
     for (int column = 1; column <= static_cast<int>(kHeaders.size()); ++column) {
         grid->SetCol(column);
