@@ -1,6 +1,8 @@
 #pragma once
-// The Alignment command: the beams of the selected controller are aligned with every
-// known controller suspended and the port flushed.
+// The Alignment command: with every known controller suspended and the port flushed, it
+// checks that the selected controller's sensor is operational, reads its blanking, puts
+// it into alignment mode and runs the alignment dialog; afterwards the controller leaves
+// alignment mode and the line is resumed, whatever happened in between.
 
 #include "app/ServiceSession.h"
 
@@ -9,5 +11,10 @@ public:
     using CServiceSession::CServiceSession;
 
 protected:
+    // 0 when the diagnostics could not be read or the sensor is not operational; 1 once
+    // that check passed, also when a later step failed (the operator has been told).
     int Execute() override;
+
+private:
+    void Tell(const char* text);
 };
