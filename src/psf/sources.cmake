@@ -8,4 +8,6 @@ list(APPEND TARN_CORE_SOURCES
 list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MeasurementDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NullSpanDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfTryOut.cpp
 )

@@ -16,6 +16,7 @@
 
 #include "ScriptedPrompts.h"
 #include "UiFixtures.h"
+#include "WhenModal.h"
 #include "app/MainFrame.h"
 #include "app/TarnApp.h"
 
@@ -257,8 +258,12 @@ TEST_F(MainFrameTest, FunctionKeysRunTheirCommandsOnlyWhenEnabled) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
     QTest::keyClick(&frame, Qt::Key_F7);  // Diagnostics: greyed, no controller selected
     EXPECT_TRUE(line.Opened().empty());
+    // Each command's dialog closes as soon as it runs.
+    const CWhenModal<QDialog> close([](QDialog& dialog) { dialog.reject(); });
     QTest::keyClick(&frame, Qt::Key_F6);  // Edit PSF
     ASSERT_EQ(line.Opened().size(), 1u);
+    frame.activateWindow();  // back from the dialog
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
     Select('B', 2);
     QTest::keyClick(&frame, Qt::Key_F8);  // Alignment
     EXPECT_EQ(line.Opened().size(), 2u);
@@ -268,6 +273,8 @@ TEST_F(MainFrameTest, CommandsOpenTheChosenPortAtTheSelectedRate) {
     CScopedVirtualClock clock;
     CRecordedLine line(*clock);
     Start();
+    // Each command's dialog closes as soon as it runs.
+    const CWhenModal<QDialog> close([](QDialog& dialog) { dialog.reject(); });
     Command(kCmdEditPsf).trigger();  // no selection: 9600
     Select('C', 1);
     Command(kCmdParityOdd).trigger();
