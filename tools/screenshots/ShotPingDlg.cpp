@@ -1,0 +1,58 @@
+// The controller search: its notice, and the Ping dialog for a line with three
+// controllers, one of which is found at two rates; and the part number dialog.
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "Shots.h"
+#include "app/DateCode.h"
+#include "app/PartNumberDlg.h"
+#include "app/PingDlg.h"
+#include "app/PingSession.h"
+#include "app/PortFactory.h"
+#include "app/SearchNoticeDlg.h"
+#include "app/SettingsPath.h"
+#include "serial/Clock.h"
+#include "sim/SimLine.h"
+#include "sim/SimPort.h"
+
+TARN_SCREENSHOT(SearchNotice) {
+    CSearchNoticeDlg notice(nullptr);
+    SaveShot(&notice, outputFolder, "search-notice.png");
+}
+
+TARN_SCREENSHOT(PingDlg) {
+    auto& clock = dynamic_cast<CVirtualClock&>(Clock());
+    CSimLine line;
+    line.AddController('A', 0);
+    line.AddController('C', 2);
+    line.AddController('F', 1);
+    line.AddController('F', 2);
+    const CScopedPortFactory factory([&](int portNumber, long baud, char parity) {
+        return std::make_unique<CSimPort>(line, clock, baud, parity, portNumber);
+    });
+    ControllerTable table{};
+    CPingSession session(&table, nullptr, 1, 'E', 9600);
+    if (!session.OpenConnection()) {
+        return;
+    }
+    session.Link()->FindControllers(&table);
+    CPingDlg dialog(&table, &session, nullptr);
+    SaveShot(&dialog, outputFolder, "ping.png");
+}
+
+TARN_SCREENSHOT(PartNumberDlg) {
+    QTemporaryDir folder;
+    const std::string settings = folder.filePath(QStringLiteral("tarn.INI")).toStdString();
+    QFile file(QString::fromStdString(settings));
+    if (!file.open(QIODevice::WriteOnly)) {
+        return;
+    }
+    file.write("[PartNumbers]\nStandard=104512\nLong=104518\nHeated=204512\n");
+    file.close();
+    OverrideSettingsFilePath(settings);
+    const CScopedToday today({2024, 100});
+    CPartNumberDlg dialog(nullptr);
+    SaveShot(&dialog, outputFolder, "part-number.png");
+    OverrideSettingsFilePath("");
+}
