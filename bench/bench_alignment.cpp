@@ -1,0 +1,148 @@
+// Runs the alignment dialog's scan loop on a controller of 768 channels (12 boards) at
+// 38400 baud, through the operating system's serial port against the simulated line
+// served on a pseudo-terminal in real time. An object moving through the curtain changes
+// the beams nearly every scan, so nearly every scan also redraws the beam grid. Prints the
+// scans per second beside the protocol's floor (the 50 ms pause before each scan request
+// plus the wire time of the 3-byte request and the 99-byte reply), the processor time the
+// dialog's thread used, and the time to redraw the 48 rows of the beam grid.
+//
+// Usage: bench_alignment [seconds (default 10)] [redraws (default 500)]
+
+#include <time.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTableWidget>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "alignment/AlignmentDlg.h"
+#include "app/IdlePump.h"
+#include "protocol/ControllerLink.h"
+#include "serial/Clock.h"
+#include "serial/ComPort.h"
+#include "serial/IdleHook.h"
+#include "sim/MovingObject.h"
+#include "sim/PtyServer.h"
+#include "sim/SimLine.h"
+
+namespace {
+
+constexpr int kBoards = 12;
+constexpr int kChannels = kBoards * 64;
+constexpr int kBaudIndex = 2;
+constexpr long kBaud = 38400;
+constexpr uint32_t kScanPauseMs = 50;
+constexpr unsigned kScanRequestLength = 3;
+constexpr unsigned kScanReplyLength = kChannels / 8 + 3;
+constexpr int kObjectWidth = 24;
+constexpr uint32_t kObjectPeriodMs = 4000;
+
+double ThreadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// Milliseconds per redraw of every row of the beam grid, painted at once.
+double RedrawMs(CAlignmentDlg& dialog, int redraws) {
+    QWidget* cells = dialog.findChild<QTableWidget*>("grid")->viewport();
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < redraws; ++i) {
+        dialog.ShowBeams(i % 2 == 0);
+        cells->repaint();
+    }
+    const std::chrono::duration<double, std::milli> spent =
+        std::chrono::steady_clock::now() - start;
+    return spent.count() / redraws;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const uint32_t durationMs =
+        static_cast<uint32_t>((argc > 1 ? std::atof(argv[1]) : 10.0) * 1000);
+    const int redraws = argc > 2 ? std::atoi(argv[2]) : 500;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    InstallIdlePump();
+
+    // Controller A with 12 boards on each side, a few beams blanked and a few blocked.
+    CSimLine line;
+    CSimController& controller = *line.AddController('A', kBaudIndex);
+    controller.SetBoards(kBoards, kBoards);
+    for (int channel : {100, 101, 102, 500}) {
+        controller.BlankingMap().SetBlanked(channel, true);
+    }
+    for (int channel : {7, 300, 301, 767}) {
+        controller.SetBlocked(channel);
+    }
+    CMovingObject object(line, kObjectWidth, kObjectPeriodMs);
+    CPtyServer server(line, &object);
+    if (server.Open() != 0) {
+        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
+        return 1;
+    }
+    server.Start();
+    auto port = std::make_unique<CComPort>(0, kBaud, 'E', 8, 1, 0, 1, 0, 0, 0, server.DevicePath());
+    if (port->Status() != 0) {
+        std::fprintf(stderr, "cannot open %s: %s\n", server.DevicePath().c_str(),
+                     port->StatusText(port->Status()));
+        return 1;
+    }
+    ControllerTable table{};
+    table[0] = {'A', kBaudIndex, 'X', 0};
+    table[1][kBaudIndex] = 'X';
+    CControllerLink link(std::move(port), 'A');
+    link.SetControllerTable(&table);
+    CBlankingMap initial(kChannels);
+    if (!link.InputBlankingFields(initial) || !link.EnterAlignmentMode()) {
+        std::fprintf(stderr, "the simulated controller does not answer\n");
+        return 1;
+    }
+
+    CAlignmentDlg dialog(kChannels, nullptr);
+    dialog.SetLink(&link);
+    dialog.SetInitialMap(initial);
+    dialog.show();  // reconnects, and posts Start
+    auto* stop = dialog.findChild<QPushButton*>("stopButton");
+    const uint32_t start = TickCount();
+    CScopedIdleHandler pump([&] {
+        if (TicksSince(start) >= durationMs && stop->isEnabled()) {
+            stop->click();
+        }
+        CInputHold hold;
+        QCoreApplication::processEvents();
+        return 0;
+    });
+    const double cpuStart = ThreadCpuSeconds();
+    QApplication::processEvents();  // runs the posted Start until Stop
+    const double seconds = TicksSince(start) / 1000.0;
+    const double cpuSeconds = ThreadCpuSeconds() - cpuStart;
+    const unsigned scans = dialog.ScanCount();
+    link.ExitAlignmentMode();
+    server.Stop();
+
+    const double floorMs =
+        kScanPauseMs +
+        static_cast<double>(WireTimeUs(kScanRequestLength + kScanReplyLength, kBaud)) / 1000.0;
+    const double rate = scans / seconds;
+    const double floorRate = 1000.0 / floorMs;
+    std::printf("alignment scan loop, %d channels, %ld baud, pseudo-terminal line, real time:\n",
+                kChannels, kBaud);
+    std::printf("  %u scans in %.2f s: %.2f scans/s; floor %.2f ms per scan = %.2f scans/s\n",
+                scans, seconds, rate, floorMs, floorRate);
+    std::printf("  rate / floor rate:    %6.1f %% (target at least 97 %%)\n",
+                rate / floorRate * 100.0);
+    std::printf(
+        "  processor time:       %6.3f ms per scan, %.2f %% of one core (target under "
+        "10 %%)\n",
+        cpuSeconds * 1000.0 / scans, cpuSeconds / seconds * 100.0);
+    std::printf("beam grid redraw (48 rows written and painted), average of %d: %.3f ms\n", redraws,
+                RedrawMs(dialog, redraws));
+    return 0;
+}
