@@ -14,7 +14,9 @@
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
 #include "app/IdlePump.h"
+#include "app/PartNumberDlg.h"
 #include "app/PartNumberSession.h"
+#include "app/PingDlg.h"
 #include "app/PingSession.h"
 #include "psf/PsfDlg.h"
 
@@ -107,6 +109,8 @@ TEST_F(ServiceSessionTest, EditPsfSuspendsAndResumesKnownControllersWithoutFlush
 TEST_F(ServiceSessionTest, DiagnosticsAndPartNumberFlushThePortAfterSuspending) {
     CScriptedPrompts prompts;  // nobody answers the diagnostics request on this line
     EXPECT_EQ(Run<CDiagnosticsSession>(1, 'E'), 0);
+    const CTempSettings settings;
+    const CWhenModal<CPartNumberDlg> cancel([](CPartNumberDlg& dialog) { dialog.reject(); });
     EXPECT_EQ(Run<CPartNumberSession>(1, 'E'), 1);
     ASSERT_EQ(line.Opened().size(), 2u);
     const std::vector<Bytes> commands = {Frame('C', 'I'), {}};
@@ -168,6 +172,7 @@ TEST_F(ServiceSessionTest, PingForgetsTheSelectionAndFindsControllersAtEveryRate
             }
         };
     };
+    const CWhenModal<CPingDlg> cancel([](CPingDlg& dialog) { dialog.reject(); });
     EXPECT_EQ(Run<CPingSession>(1, 'E'), 1);
 
     ControllerTable expected{};
