@@ -118,17 +118,6 @@ TEST_F(PartNumberTest, ChosenPartNumberAndDateCodeGoOutAsOneFrame) {
     EXPECT_EQ(message.owner, &owner);
 }
 
-TEST_F(PartNumberTest, SecondItemChosenWithTheMouse) {
-    settings.Write("[PartNumbers]\nFirst=000123\nSecond=654321\n");
-    Run([](CPartNumberDlg& dialog) {
-        auto* list = dialog.findChild<QListWidget*>("partNumberList");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(1)).center());
-        Press(dialog, "okButton");
-    });
-    EXPECT_EQ(controller->PartNumber(), 654321u);
-}
-
 TEST_F(PartNumberTest, ControllerThatDoesNotAcknowledgeIsReported) {
     settings.Write("[PartNumbers]\nFirst=000123\n");
     controller->AddFault({SimFaultKind::wrongLetter});  // the acknowledgement's letter

@@ -170,14 +170,6 @@ TEST_F(PingTest, ControllersFoundAtTwoRatesShowInTwoCellsOfTheirRow) {
     EXPECT_EQ(openedRates, std::vector<long>{19200});
 }
 
-TEST_F(PingTest, ClickingAFoundCellSelectsThatControllerAtThatRate) {
-    line.AddController('B', 0);
-    line.AddController('B', 2);
-    RunPing([](CPingDlg& dialog) { Click(dialog, 'B', 2); });
-    EXPECT_EQ(table[0], (std::array<int32_t, 4>{'B', 2, 'X', 0}));
-    EXPECT_TRUE(prompts.Messages().empty());
-}
-
 TEST_F(PingTest, EnterOrSpaceOnTheCurrentCellChoosesIt) {
     line.AddController('B', 0);
     line.AddController('B', 2);
