@@ -16,4 +16,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The Windows serial port is compiled with the MinGW-w64 cross compiler so it cannot rot.
 scripts/check-windows-port.sh
 
+# Every parser of outside bytes is fuzzed for a bounded time (seconds per target).
+FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
+
 cd "$build" && ctest --output-on-failure -j "$(nproc)"
