@@ -5,15 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+scripts/setup.sh g++-mingw-w64-x86-64-posix
 compiler=x86_64-w64-mingw32-g++-posix
-if ! command -v "$compiler" >/dev/null; then
-    echo "Installing: g++-mingw-w64-x86-64-posix"
-    SUDO=""
-    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends g++-mingw-w64-x86-64-posix >/dev/null
-fi
 
 sources=(
     src/serial/Clock.cpp

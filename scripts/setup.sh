@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need. Quiet and quick when they
-# are already there; asks apt only for what is missing.
+# Installs the Debian packages the build and the tests need, and any further packages
+# named as arguments. Quiet and quick when they are already there; asks apt only for what
+# is missing.
 set -euo pipefail
 
 packages=(
     cmake g++ ninja-build pkg-config dpkg-dev file
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-serialport-dev libgl-dev
+    "$@"
 )
 
 missing=()
