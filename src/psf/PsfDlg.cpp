@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
+#include <span>
 
 #include "app/EditPsfSession.h"
 #include "protocol/ControllerLink.h"
@@ -22,10 +23,9 @@ constexpr SetPointBox kSetPointBoxes[] = {SetPointBox::kSetPointLow, SetPointBox
                                           SetPointBox::kHysteresisLow,
                                           SetPointBox::kHysteresisHigh};
 
-template <size_t N>
-void Fill(QComboBox* list, const std::array<const char*, N>& texts, size_t count = N) {
-    for (size_t i = 0; i < count; ++i) {
-        list->addItem(QString::fromLatin1(texts[i]));
+void Fill(QComboBox* list, std::span<const char* const> texts) {
+    for (const char* text : texts) {
+        list->addItem(QString::fromLatin1(text));
     }
 }
 
@@ -132,7 +132,7 @@ void CPsfDlg::FillLists() {
                                                         {ui->discrete1List, PsfOutput::discrete1},
                                                         {ui->discrete2List, PsfOutput::discrete2}};
     for (const auto& [list, output] : outputs) {
-        Fill(list, kOutputTexts, static_cast<size_t>(OutputListLength(output)));
+        Fill(list, std::span(kOutputTexts).first(static_cast<size_t>(OutputListLength(output))));
     }
 }
 

@@ -17,8 +17,6 @@
 
 class CControllerLink;
 class CEditPsfSession;
-class QAbstractButton;
-class QButtonGroup;
 class QComboBox;
 class QLineEdit;
 
