@@ -228,11 +228,14 @@ TEST_F(AlignmentDlgTest, AcceptRightAwayBlanksTheFirstScansBlockedBeams) {
     Block({3, 7, 50});
     ShowAndStop();
     std::vector<std::string> enabledInLoop;
+    bool waitingOnTheLine = false;
     AutoBlank([this] { return InAutoBlankingLoop(); },
               [&] {
                   enabledInLoop = Enabled();
+                  waitingOnTheLine = link.Busy();
                   Click("acceptAutoBlankingButton");
               });
+    EXPECT_TRUE(waitingOnTheLine);
     EXPECT_EQ(enabledInLoop,
               (std::vector<std::string>{"abortAutoBlankingButton", "acceptAutoBlankingButton"}));
     EXPECT_EQ(dialog->ScanCount(), 1u);
