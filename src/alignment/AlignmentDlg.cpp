@@ -207,7 +207,7 @@ void CAlignmentDlg::RunScanLoop(bool showBlanked) {
             Tell(kScanFailed);
             break;
         }
-        if (scanCount == 0 || !SameSummary(scan, currentScan)) {
+        if (scanCount == 0 || !(scan == currentScan)) {
             currentScan = scan;
             ShowCounts();
             ShowBeams(showBlanked);

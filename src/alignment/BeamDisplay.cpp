@@ -31,13 +31,6 @@ int MadeCount(const CBeamScan& scan, const CBlankingMap& map, DialogMode mode) {
     return mode == DialogMode::AutoBlanking ? made : made - map.CountBlanked(0);
 }
 
-bool SameSummary(const CBeamScan& a, const CBeamScan& b) {
-    return a.Channels() == b.Channels() && a.ExpectedLength() == b.ExpectedLength() &&
-           a.BlockedCount() == b.BlockedCount() && a.FirstBlocked() == b.FirstBlocked() &&
-           a.LastBlocked() == b.LastBlocked() && a.FirstMade() == b.FirstMade() &&
-           a.LastMade() == b.LastMade();
-}
-
 CBlankingMap BlockedChannels(const CBeamScan& scan) {
     CBlankingMap map(scan.Channels());
     for (int channel = 0; channel < scan.Channels(); ++channel) {

@@ -73,11 +73,5 @@ std::string BeamRowText(const CBeamScan& scan, const CBlankingMap& map, int row,
 // a blanked beam as made, so outside AutoBlanking the blanked channels are subtracted.
 int MadeCount(const CBeamScan& scan, const CBlankingMap& map, DialogMode mode);
 
-// Whether two scans agree in what the display counts: channels, reply length, the number
-// of blocked beams and the first and last blocked and made beams. The beams in between
-// are not compared, so a scan that only moves a blocked beam inside the same ends does
-// not redraw the display, and the scan shown stays the one Auto Blanking takes.
-bool SameSummary(const CBeamScan& a, const CBeamScan& b);
-
 // A map of scan's channels that blanks exactly the beams scan has blocked.
 CBlankingMap BlockedChannels(const CBeamScan& scan);

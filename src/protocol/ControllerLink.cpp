@@ -61,12 +61,16 @@ long CControllerLink::BaudRateOf(int index) {
     return index >= 0 && index < kBaudRateCount ? kBaudRates[index] : kBaudRates[0];
 }
 
-void CControllerLink::BuildRequest(char frameId, char command) {
+bool CControllerLink::BuildRequest(char frameId, char command) {
+    if (busy) {
+        return false;
+    }
     std::fill(request.begin(), request.end(), 0);
     request[0] = kRequestStart;
     request[1] = static_cast<unsigned char>(frameId);
     request[2] = static_cast<unsigned char>(command);
     request[3] = kRequestEnd;
+    return true;
 }
 
 bool CControllerLink::CheckReply(char frameId, char letter) const {
@@ -106,7 +110,9 @@ bool CControllerLink::Transact(const CExchange& exchange) {
 }
 
 int CControllerLink::Ping(char pingId) {
-    BuildRequest(pingId, 'P');
+    if (!BuildRequest(pingId, 'P')) {
+        return 0;
+    }
     CExchange exchange;
     exchange.flushFirst = true;
     exchange.writeLimitMs = 50;

@@ -63,8 +63,10 @@ public:
     void SetControllerTable(ControllerTable* table) { controllerTable = table; }
     ControllerTable* GetControllerTable() const { return controllerTable; }
 
-    // Zeroes the request buffer and writes the 4-byte frame 0xF8, id, command, CR.
-    void BuildRequest(char frameId, char command);
+    // Zeroes the request buffer and writes the 4-byte frame 0xF8, frameId, command, CR.
+    // While a transaction waits, its request is still going out: the buffer is left
+    // alone and the answer is false, so a command started then fails untouched.
+    bool BuildRequest(char frameId, char command);
     // True when reply bytes 0..3 are the acknowledgement 0x1C, frameId, letter, LF.
     bool CheckReply(char frameId, char letter) const;
     // True when the reply starts 0x1C, frameId, letter and has LF at length - 1.

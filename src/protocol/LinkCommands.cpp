@@ -35,7 +35,9 @@ int CControllerLink::RunAcknowledged(unsigned requestLength, long readLimitMs, b
 }
 
 int CControllerLink::InputNullSpan(int values[4]) {
-    BuildRequest(id, 'A');
+    if (!BuildRequest(id, 'A')) {
+        return 0;
+    }
     CExchange exchange;
     exchange.flushFirst = true;
     exchange.replyLength = kNullSpanReplyLength;
@@ -51,6 +53,9 @@ int CControllerLink::InputNullSpan(int values[4]) {
 
 int CControllerLink::OutputNullSpan(char command, const int values[4]) {
     // This frame overwrites its own 8 bytes only; the rest of the buffer is not zeroed.
+    if (busy) {
+        return 0;
+    }
     const bool nulls = command == 'n';
     request[0] = kRequestStart;
     request[1] = static_cast<unsigned char>(id);
@@ -62,17 +67,23 @@ int CControllerLink::OutputNullSpan(char command, const int values[4]) {
 }
 
 int CControllerLink::EndNullSpan(char command) {
-    BuildRequest(id, command);
+    if (!BuildRequest(id, command)) {
+        return 0;
+    }
     return RunAcknowledged(4, 1000, true);
 }
 
 int CControllerLink::EnterAlignmentMode() {
-    BuildRequest(id, 'a');
+    if (!BuildRequest(id, 'a')) {
+        return 0;
+    }
     return RunAcknowledged(4, 250, false);
 }
 
 int CControllerLink::ExitAlignmentMode() {
-    BuildRequest(id, 'x');
+    if (!BuildRequest(id, 'x')) {
+        return 0;
+    }
     return RunAcknowledged(4, 1000, false);
 }
 
@@ -81,7 +92,9 @@ int CControllerLink::InputScan(CScanReply& scan) {
         return 0;
     }
     DelayMs(kScanPauseMs);
-    BuildRequest(id, 'S');
+    if (!BuildRequest(id, 'S')) {
+        return 0;
+    }
     CExchange exchange;
     exchange.requestLength = kScanRequestLength;
     exchange.replyLength = static_cast<unsigned>(scan.ExpectedLength());
@@ -96,7 +109,9 @@ int CControllerLink::InputScan(CScanReply& scan) {
 }
 
 int CControllerLink::OutputPartNumber(uint32_t partNumber, uint16_t dateCode) {
-    BuildRequest(id, 'W');
+    if (!BuildRequest(id, 'W')) {
+        return 0;
+    }
     PutBigEndian32(&request[3], partNumber);
     PutBigEndian16(&request[7], dateCode);
     PutBigEndian16(&request[9], Checksum16(&request[3], 6));
@@ -105,7 +120,9 @@ int CControllerLink::OutputPartNumber(uint32_t partNumber, uint16_t dateCode) {
 }
 
 int CControllerLink::SendWithoutReply(char frameId, char command, long waitMs) {
-    BuildRequest(frameId, command);
+    if (!BuildRequest(frameId, command)) {
+        return 0;
+    }
     CExchange exchange;
     if (!Transact(exchange)) {
         return 0;

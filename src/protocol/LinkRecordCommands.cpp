@@ -21,7 +21,9 @@ constexpr uint32_t kBlankingReplyPauseMs = 100;
 }  // namespace
 
 int CControllerLink::OutputPsf(CPsf& psf) {
-    BuildRequest(id, 'C');
+    if (!BuildRequest(id, 'C')) {
+        return 0;
+    }
     psf.Pack();
     std::copy_n(psf.Image(), kPsfImageSize, &request[3]);
     request[kPsfFrameLength - 1] = kPsfRequestEnd;
@@ -29,7 +31,9 @@ int CControllerLink::OutputPsf(CPsf& psf) {
 }
 
 int CControllerLink::InputPsf(CPsf& psf) {
-    BuildRequest(id, 'G');
+    if (!BuildRequest(id, 'G')) {
+        return 0;
+    }
     CExchange exchange;
     exchange.flushFirst = true;
     exchange.replyLength = kPsfFrameLength;
@@ -39,7 +43,9 @@ int CControllerLink::InputPsf(CPsf& psf) {
 }
 
 int CControllerLink::InputDiagnostics(CDiagnostics& diagnostics, int receiver) {
-    BuildRequest(id, receiver == 0 ? 'I' : 'J');
+    if (!BuildRequest(id, receiver == 0 ? 'I' : 'J')) {
+        return 0;
+    }
     CExchange exchange;
     exchange.replyLength = kDiagnosticsMaxLength;
     exchange.readLimitMs = 1000;
@@ -51,7 +57,9 @@ int CControllerLink::InputDiagnostics(CDiagnostics& diagnostics, int receiver) {
 }
 
 int CControllerLink::InputBlankingFields(CBlankingMap& map) {
-    BuildRequest(id, 'b');
+    if (!BuildRequest(id, 'b')) {
+        return 0;
+    }
     CExchange exchange;
     exchange.replyLength = kBlankingFrameLength;
     exchange.readLimitMs = 1000;
@@ -65,7 +73,9 @@ int CControllerLink::InputBlankingFields(CBlankingMap& map) {
 }
 
 int CControllerLink::OutputBlankingFields(const CBlankingMap& map) {
-    BuildRequest(id, 'B');
+    if (!BuildRequest(id, 'B')) {
+        return 0;
+    }
     map.WriteBlock(&request[3]);
     request[kBlankingFrameLength - 1] = kRequestEnd;
     return RunAcknowledged(kBlankingFrameLength, 1000, false);

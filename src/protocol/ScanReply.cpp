@@ -1,7 +1,6 @@
 #include "protocol/ScanReply.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "protocol/Checksum16.h"
 #include "protocol/ControllerLink.h"
@@ -53,14 +52,10 @@ bool CBeamScan::Blocked(int channel) const {
 }
 
 bool CBeamScan::operator==(const CBeamScan& other) const {
-    // The beam states count as decoded fields: two patterns with the same counts and
-    // ends but a different beam in the middle must not be taken for the same scan.
-    const auto beams = std::next(buffer.begin(), kScanHeaderLength);
-    const auto otherBeams = std::next(other.buffer.begin(), kScanHeaderLength);
     return expectedLength == other.expectedLength && channels == other.channels &&
            blockedCount == other.blockedCount && firstBlocked == other.firstBlocked &&
            lastBlocked == other.lastBlocked && firstMade == other.firstMade &&
-           lastMade == other.lastMade && std::equal(beams, std::prev(buffer.end()), otherBeams);
+           lastMade == other.lastMade;
 }
 
 CMeasurementScan::CMeasurementScan(int selection)

@@ -2,7 +2,10 @@
 // Scan replies. The scan request carries no hint of what the controller should send:
 // in alignment mode it answers with the beam bitmap (CBeamScan), otherwise with its
 // measurement values (CMeasurementScan). Both keep the raw reply and the fields decoded
-// from it; two scans compare equal when their lengths and decoded fields agree.
+// from it; two scans compare equal when their lengths and decoded fields agree. For a
+// beam scan those are the counts and ends of the blocked and made beams: a scan that
+// only moves a blocked beam between the same ends counts as the same scan, so the
+// alignment display keeps the scan it shows (and Auto Blanking takes that one).
 
 #include <vector>
 

@@ -71,17 +71,6 @@ TEST(BeamDisplayTest, BlockedChannelsBlanksExactlyTheBlockedBeams) {
     EXPECT_EQ(BlockedChannels(ScanWith(64, {})).CountBlanked(0), 0);
 }
 
-TEST(BeamDisplayTest, SummaryIgnoresTheBeamsBetweenTheEnds) {
-    const CBeamScan first = ScanWith(64, {4, 10, 30});
-    // Same count, same first and last blocked and made beams, another beam in between.
-    EXPECT_TRUE(SameSummary(first, ScanWith(64, {4, 11, 30})));
-    EXPECT_FALSE(SameSummary(first, ScanWith(64, {4, 10, 31})));
-    EXPECT_FALSE(SameSummary(first, ScanWith(64, {4, 10, 11, 30})));
-    EXPECT_FALSE(SameSummary(ScanWith(64, {}), ScanWith(128, {})));
-    // A fresh scan (nothing parsed) differs from any parsed one.
-    EXPECT_FALSE(SameSummary(CBeamScan(64), ScanWith(64, {})));
-}
-
 TEST(BeamDisplayTest, OnlyStopRunsWithTheStartLoopAndOnlyAbortWithAutoBlanking) {
     for (const ModeEnabling& entry : kModeEnabling) {
         EXPECT_EQ(EnabledInMode(entry, DialogMode::Scanning), entry.control == kIdStop);

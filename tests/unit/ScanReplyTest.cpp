@@ -53,15 +53,24 @@ TEST(BeamScanTest, WrongLengthIsRefusedAndAForeignFrameKeepsTheLastScan) {
     EXPECT_EQ(1, scan.FirstBlocked());
 }
 
-TEST(BeamScanTest, ScansCompareByBeamsNotByTheAnsweringId) {
+TEST(BeamScanTest, ScansCompareByTheirSummaryNotByTheirBytes) {
     CBeamScan a(16);
     CBeamScan b(16);
     Parse(a, {0x1C, 'A', 0x84, 0x01, 0x0A});
     Parse(b, {0x1C, 'B', 0x84, 0x01, 0x0A});
     EXPECT_TRUE(a == b);
-    // Same count and same ends, one beam moved in the middle: a different scan.
+    // Same count and same ends, one beam moved in the middle: the same summary.
     Parse(b, {0x1C, 'A', 0x82, 0x01, 0x0A});
+    EXPECT_TRUE(a == b);
+    // Another end, another count: different scans.
+    Parse(b, {0x1C, 'A', 0x84, 0x02, 0x0A});
     EXPECT_FALSE(a == b);
+    Parse(b, {0x1C, 'A', 0x86, 0x01, 0x0A});
+    EXPECT_FALSE(a == b);
+    // A scan nothing was parsed into differs from a parsed one with no beam blocked.
+    CBeamScan fresh(16);
+    Parse(b, {0x1C, 'A', 0x00, 0x00, 0x0A});
+    EXPECT_FALSE(fresh == b);
     CBeamScan copy = a;
     EXPECT_TRUE(copy == a);
     Parse(a, {0x1C, 'A', 0x00, 0x00, 0x0A});
