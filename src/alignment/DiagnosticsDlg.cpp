@@ -67,10 +67,10 @@ void CDiagnosticsDlg::LayoutGrid() {
     grid.SetBlockMode(false);
     grid.SetRow(0);
     for (int column = 1; column <= static_cast<int>(kColumns.size()); ++column) {
-        const GridColumn& spec = kColumns[static_cast<size_t>(column - 1)];
-        grid.SetColWidth(column, spec.width);
+        const GridColumn& layout = kColumns[static_cast<size_t>(column - 1)];
+        grid.SetColWidth(column, layout.width);
         grid.SetCol(column);
-        grid.SetText(QString::fromLatin1(spec.header));
+        grid.SetText(QString::fromLatin1(layout.header));
     }
 }
 

@@ -61,25 +61,25 @@ public:
         return AnswerOf(box.exec());
     }
 
-    QString OpenFileName(QWidget* owner, const CFileDialogSpec& spec) override {
-        QFileDialog dialog(owner, QString(), QString(), QtFileFilter(spec.filter));
+    QString OpenFileName(QWidget* owner, const CFileDialogSpec& options) override {
+        QFileDialog dialog(owner, QString(), QString(), QtFileFilter(options.filter));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        return Run(dialog, spec);
+        return Run(dialog, options);
     }
 
-    QString SaveFileName(QWidget* owner, const CFileDialogSpec& spec) override {
-        QFileDialog dialog(owner, QString(), QString(), QtFileFilter(spec.filter));
+    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) override {
+        QFileDialog dialog(owner, QString(), QString(), QtFileFilter(options.filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
-        return Run(dialog, spec);
+        return Run(dialog, options);
     }
 
     void Beep() override { QApplication::beep(); }
 
 private:
-    static QString Run(QFileDialog& dialog, const CFileDialogSpec& spec) {
-        dialog.setDefaultSuffix(QString::fromLatin1(spec.defaultExtension));
+    static QString Run(QFileDialog& dialog, const CFileDialogSpec& options) {
+        dialog.setDefaultSuffix(QString::fromLatin1(options.defaultExtension));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
             return QString();
         }

@@ -28,10 +28,10 @@ public:
     virtual int Message(QWidget* owner, const QString& text, PromptIcon icon,
                         PromptButtons buttons) = 0;
     // Asks for an existing file to read; an empty answer means the operator cancelled.
-    virtual QString OpenFileName(QWidget* owner, const CFileDialogSpec& spec) = 0;
+    virtual QString OpenFileName(QWidget* owner, const CFileDialogSpec& options) = 0;
     // Asks for a file to write, confirming before an existing file is replaced; an empty
     // answer means the operator cancelled.
-    virtual QString SaveFileName(QWidget* owner, const CFileDialogSpec& spec) = 0;
+    virtual QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) = 0;
     // The exclamation beep.
     virtual void Beep() = 0;
 };

@@ -85,8 +85,7 @@ public:
     // Timed write. count 0: buffer is a zero-terminated string. terminator, when
     // given, is written after the buffer in the same loop. timeoutMs -1: no limit;
     // 0: a single attempt.
-    int Write(const void* buffer, unsigned count, long timeoutMs,
-              const char* terminator = nullptr);
+    int Write(const void* buffer, unsigned count, long timeoutMs, const char* terminator = nullptr);
     // Timed read of exactly count bytes; timeoutMs -1: no limit.
     int Read(void* buffer, unsigned count, long timeoutMs);
 

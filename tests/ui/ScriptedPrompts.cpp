@@ -41,8 +41,8 @@ int CScriptedPrompts::Message(QWidget* owner, const QString& text, PromptIcon ic
     return kAnswerOk;
 }
 
-QString CScriptedPrompts::NextFile(bool save, QWidget* owner, const CFileDialogSpec& spec) {
-    fileDialogs.push_back({save, owner, spec.defaultExtension, spec.filter});
+QString CScriptedPrompts::NextFile(bool save, QWidget* owner, const CFileDialogSpec& options) {
+    fileDialogs.push_back({save, owner, options.defaultExtension, options.filter});
     if (files.empty()) {
         ADD_FAILURE() << "unscripted file dialog";
         return QString();
@@ -52,10 +52,10 @@ QString CScriptedPrompts::NextFile(bool save, QWidget* owner, const CFileDialogS
     return QString::fromStdString(path);
 }
 
-QString CScriptedPrompts::OpenFileName(QWidget* owner, const CFileDialogSpec& spec) {
-    return NextFile(false, owner, spec);
+QString CScriptedPrompts::OpenFileName(QWidget* owner, const CFileDialogSpec& options) {
+    return NextFile(false, owner, options);
 }
 
-QString CScriptedPrompts::SaveFileName(QWidget* owner, const CFileDialogSpec& spec) {
-    return NextFile(true, owner, spec);
+QString CScriptedPrompts::SaveFileName(QWidget* owner, const CFileDialogSpec& options) {
+    return NextFile(true, owner, options);
 }

@@ -41,12 +41,12 @@ public:
 
     int Message(QWidget* owner, const QString& text, PromptIcon icon,
                 PromptButtons buttons) override;
-    QString OpenFileName(QWidget* owner, const CFileDialogSpec& spec) override;
-    QString SaveFileName(QWidget* owner, const CFileDialogSpec& spec) override;
+    QString OpenFileName(QWidget* owner, const CFileDialogSpec& options) override;
+    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) override;
     void Beep() override { ++beeps; }
 
 private:
-    QString NextFile(bool save, QWidget* owner, const CFileDialogSpec& spec);
+    QString NextFile(bool save, QWidget* owner, const CFileDialogSpec& options);
 
     std::deque<int> answers;
     std::deque<std::string> files;
