@@ -63,6 +63,9 @@ int CAlignmentSession::Execute() {
         dialog.exec();
         if (!Link()->ExitAlignmentMode()) {
             Tell(kExitFailed);
+            // One more try, so that a lost request does not leave the controller in
+            // alignment mode.
+            Link()->ExitAlignmentMode();
         }
     }
     ResumeKnownControllers();

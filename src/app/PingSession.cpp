@@ -28,5 +28,11 @@ int CPingSession::Execute() {
         dialog.exec();
     }
     ResumeKnownControllers();
+    {
+        // A controller that heard the broadcast suspend but whose answer to the search
+        // was lost is missing from the table: only a broadcast resume reaches it.
+        CBusyScope busy;
+        Link()->ResumeAll(kSuspendPauseMs);
+    }
     return 1;
 }

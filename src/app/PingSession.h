@@ -2,7 +2,8 @@
 // The Ping command: forgets the last search and selection, suspends every controller on
 // the line by broadcast at each searched rate, searches every ID at every rate into the
 // controller table while the search notice is shown, lets the operator choose a
-// controller in the Ping dialog, and resumes the controllers found.
+// controller in the Ping dialog, and resumes the controllers found and then, by
+// broadcast, every controller on the line.
 
 #include "app/ServiceSession.h"
 

@@ -60,10 +60,17 @@ void CServiceSession::ResumeKnownControllers() {
     link->ResumeKnown(table);
 }
 
-// A file that cannot be written is said so, and the question comes again: the operator's
-// file is the only copy of the controller's original PSF.
+// The PSF is sent a second time, a second later, before the operator is asked: one lost
+// or spoilt frame, or a late answer still on its way, must not leave the controller with
+// a trial PSF. A file that cannot be written is said so, and the question comes again:
+// the operator's file is the only copy of the controller's original PSF.
 void CServiceSession::RestoreOriginalPsf(CPsf& psf) {
-    if (link->OutputPsf(psf)) {
+    int restored = link->OutputPsf(psf);
+    if (!restored) {
+        DelayMs(kRestorePauseMs);
+        restored = link->OutputPsf(psf);
+    }
+    if (restored) {
         DelayMs(kRestorePauseMs);
         return;
     }

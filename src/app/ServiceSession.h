@@ -34,8 +34,8 @@ public:
     int OpenConnection();
 
     // Sends psf, the PSF the controller held before the operator tried out another one,
-    // back to it and pauses a second. When the controller does not take it, the operator
-    // is offered to save it to a PSF file, so that it is not lost.
+    // back to it and pauses a second. When the controller does not take it at the second
+    // try either, the operator is offered to save it to a PSF file, so that it is not lost.
     void RestoreOriginalPsf(CPsf& psf);
 
     ControllerTable* Table() const { return table; }

@@ -1,6 +1,7 @@
 #include "protocol/ControllerLink.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "serial/Clock.h"
@@ -8,6 +9,10 @@
 namespace {
 
 constexpr long kBaudRates[kBaudRateCount] = {9600, 19200, 38400, 57600};
+// The line counts as quiet after this long without a byte (some twenty bytes at 9600
+// baud); draining it never takes longer than the longest reply time limit.
+constexpr long kQuietMs = 20;
+constexpr uint32_t kMaxDrainMs = 1000;
 
 // Marks the link busy for the length of one transaction.
 class CBusyScope {
@@ -89,9 +94,12 @@ bool CControllerLink::Transact(const CExchange& exchange) {
     }
     CBusyScope scope(busy);
     replyCount = 0;
-    if (exchange.flushFirst) {
+    if (outOfStep) {
+        DrainInput();
+    } else if (exchange.flushFirst) {
         port->DiscardInput();
     }
+    outOfStep = false;
     if (port->Write(request.data(), exchange.requestLength, exchange.writeLimitMs) != 0) {
         return false;
     }
@@ -102,11 +110,22 @@ bool CControllerLink::Transact(const CExchange& exchange) {
     const unsigned wanted = std::min(exchange.replyLength, kReplyBufferSize);
     const int result = port->Read(reply.data(), wanted, exchange.readLimitMs);
     replyCount = port->ByteCount();
-    if (result == 0) {
-        return true;
-    }
-    return result == kTimeout && exchange.minReplyLength > 0 &&
-           replyCount >= exchange.minReplyLength;
+    const bool accepted = result == 0 || (result == kTimeout && exchange.minReplyLength > 0 &&
+                                          replyCount >= exchange.minReplyLength);
+    // A reply that did not come whole, or that does not begin and end as every reply does,
+    // leaves the line out of step: the rest of it, or a late one, may still be coming.
+    outOfStep = !accepted || replyCount == 0 || reply[0] != kReplyStart ||
+                reply[replyCount - 1] != kReplyEnd;
+    return accepted;
+}
+
+void CControllerLink::DrainInput() {
+    port->DiscardInput();
+    std::array<unsigned char, 64> scratch{};
+    const uint32_t start = TickCount();
+    do {
+        port->Read(scratch.data(), static_cast<unsigned>(scratch.size()), kQuietMs);
+    } while (port->ByteCount() > 0 && TicksSince(start) < kMaxDrainMs);
 }
 
 int CControllerLink::Ping(char pingId) {

@@ -103,6 +103,9 @@ public:
     void FindControllers(ControllerTable* table);
     // Broadcasts Suspend at every searched rate; the last Suspend result.
     int SuspendAll(long waitMs);
+    // Broadcasts Resume at every searched rate, so that it also reaches a controller that
+    // heard SuspendAll but is missing from the table; the last Resume result.
+    int ResumeAll(long waitMs);
     // Suspends (resumes) every controller the table knows, at its own rate, 160 ms
     // after each; 1 when the table knows none.
     int SuspendKnown(const ControllerTable* table);
@@ -112,7 +115,8 @@ public:
     // succeeded and, if a reply is expected, the read was accepted; the reply is then
     // in Reply() with ReplyCount() bytes. Refused at once, touching nothing, while
     // another transaction of this link is waiting (the idle handler may run window
-    // code in the middle of a transaction).
+    // code in the middle of a transaction). Discards the input first when the exchange
+    // asks for it, and drains it when the previous reply came out of step.
     bool Transact(const CExchange& exchange);
 
     unsigned char* Request() { return request.data(); }
@@ -128,6 +132,11 @@ private:
     int SendWithoutReply(char frameId, char command, long waitMs);
     // Sends command to every controller the table knows, at its own rate.
     int SendToKnown(const ControllerTable* table, char command);
+    // Broadcasts command at every searched rate, pausing waitMs after each.
+    int SendToAll(char command, long waitMs);
+    // Drops the input until the line has been quiet for a moment: the rest of a spoilt
+    // reply may still be on its way.
+    void DrainInput();
 
     std::unique_ptr<RS232> port;
     std::vector<unsigned char> reply;
@@ -136,4 +145,8 @@ private:
     char id;
     ControllerTable* controllerTable = nullptr;
     bool busy = false;
+    // The last reply came out of step: the next transaction first drains the input,
+    // whether or not its command flushes, so that one spoilt reply does not shift every
+    // later one.
+    bool outOfStep = false;
 };

@@ -34,7 +34,7 @@ void CControllerLink::FindControllers(ControllerTable* table) {
     }
 }
 
-int CControllerLink::SuspendAll(long waitMs) {
+int CControllerLink::SendToAll(char command, long waitMs) {
     if (busy) {
         return 0;
     }
@@ -42,9 +42,17 @@ int CControllerLink::SuspendAll(long waitMs) {
     int result = 1;
     for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes && result; ++baudIndex) {
         SetBaudIndex(baudIndex);
-        result = Suspend(kBroadcastId, waitMs);
+        result = SendWithoutReply(kBroadcastId, command, waitMs);
     }
     return result;
+}
+
+int CControllerLink::SuspendAll(long waitMs) {
+    return SendToAll('V', waitMs);
+}
+
+int CControllerLink::ResumeAll(long waitMs) {
+    return SendToAll('v', waitMs);
 }
 
 int CControllerLink::SendToKnown(const ControllerTable* table, char command) {

@@ -149,6 +149,9 @@ void CNullSpanDlg::Ok() {
 void CNullSpanDlg::Cancel() {
     if (!link.EndNullSpan('Q')) {
         ReportFailure(this);
+        // The dialog closes whatever happens: one more try, so that a lost request does
+        // not leave the controller in the adjustment.
+        link.EndNullSpan('Q');
     }
     WriteToPsf(initial);
     done(QDialog::Rejected);

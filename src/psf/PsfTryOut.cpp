@@ -46,17 +46,18 @@ int ExecutePsf(CPsfDlg& dialog) {
     trial.CopyFrom(dialog.Psf());
     trial.SetControlMode(kHostControl);
     trial.SetSerialTransmission(kTrialTransmission);
-    if (!link.OutputPsf(trial)) {
+    const bool accepted = link.OutputPsf(trial) != 0;
+    if (!accepted) {
         Tell(dialog, "Unable to output PSF.", PromptIcon::kNone);
-        return 0;
     }
 
-    // From here on the controller holds the trial PSF, and the saved one must go back
-    // whatever happens in between. The link follows the ID and rate that the controller
-    // was last given, or neither the scans nor the restore would reach it.
+    // From here on the controller may hold the trial PSF, also when only its
+    // acknowledgement was lost, and the saved one must go back whatever happens in
+    // between. The link follows the ID and rate that the controller was last given, or
+    // neither the scans nor the restore would reach it.
     link.SetId(static_cast<char>(trial.GetControllerId()));
     link.SetBaudIndex(dialog.BaudRateIndex());
-    {
+    if (accepted) {
         CMeasurementDlg measurement(link, dialog.MeasName(1), dialog.MeasName(2), selection,
                                     &dialog);
         measurement.exec();
@@ -66,7 +67,7 @@ int ExecutePsf(CPsfDlg& dialog) {
     if (trial.GetBaudIndex() != saved.GetBaudIndex()) {
         link.SetBaudIndex(saved.GetBaudIndex());
     }
-    return 1;
+    return accepted ? 1 : 0;
 }
 
 int AdjustNullSpan(CPsfDlg& dialog) {
@@ -77,6 +78,9 @@ int AdjustNullSpan(CPsfDlg& dialog) {
     CControllerLink& link = dialog.Link();
     CNullSpanDlg::Values values{};
     if (!link.InputNullSpan(values.data())) {
+        // The controller may have opened the adjustment with only its answer lost: end it,
+        // discarding, so that it does not stay open.
+        link.EndNullSpan('Q');
         Tell(dialog, "Serial Interface is not active.");
         return 0;
     }

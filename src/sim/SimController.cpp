@@ -74,6 +74,9 @@ bool CSimController::Hear(unsigned char byte, const SimLineFormat& format, uint6
         return false;
     }
     received.push_back({frame, atUs});
+    if (frameWatcher) {
+        frameWatcher(*this, frame);
+    }
     if (faults.TakeSilence()) {
         return false;
     }

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "alignment/BlankingMap.h"
@@ -93,6 +94,11 @@ public:
     // Drops the frames that came before beforeUs from that record.
     void ForgetReceived(uint64_t beforeUs);
 
+    // Called with every frame addressed to the controller as it comes, before the
+    // controller acts on it: a test can arm a fault for exactly that frame.
+    using FrameWatcher = std::function<void(CSimController&, const std::vector<unsigned char>&)>;
+    void WatchFrames(FrameWatcher watcher) { frameWatcher = std::move(watcher); }
+
 private:
     using Bytes = std::vector<unsigned char>;
 
@@ -121,4 +127,5 @@ private:
     CSimFaults faults;
     CFrameAssembler assembler;
     std::vector<SimReceivedFrame> received;
+    FrameWatcher frameWatcher;
 };

@@ -179,15 +179,17 @@ TEST_F(ServiceSessionTest, PingForgetsTheSelectionAndFindsControllersAtEveryRate
     expected[2][1] = 'X';
     EXPECT_EQ(table, expected);
     // The session opened at the old selection's rate; the broadcast suspend goes out at
-    // each searched rate before the search, the resume to B after it.
+    // each searched rate before the search, the resume to B after it, and then the
+    // broadcast resume at each searched rate.
     const CRecordedLine::Opening& opening = line.Opened()[0];
     EXPECT_EQ(opening.baud, 19200);
     const Bytes& written = opening.written;
     ASSERT_GE(written.size(), 12u);
     EXPECT_EQ(Bytes(written.begin(), written.begin() + 12),
               Concat({Frame('X', 'V'), Frame('X', 'V'), Frame('X', 'V')}));
-    EXPECT_EQ(Bytes(written.end() - 4, written.end()), Frame('B', 'v'));
-    EXPECT_EQ(written.size(), 12u + 45u * 4u + 4u);
+    EXPECT_EQ(Bytes(written.end() - 16, written.end()),
+              Concat({Frame('B', 'v'), Frame('X', 'v'), Frame('X', 'v'), Frame('X', 'v')}));
+    EXPECT_EQ(written.size(), 12u + 45u * 4u + 4u + 12u);
 }
 
 }  // namespace

@@ -1,0 +1,111 @@
+#pragma once
+// The fault sweep's rig: the program's main window over two simulated controllers, A at
+// 9600 baud (selected) and C at 19200 (known), a line fault armed at exactly the k-th
+// frame that A hears, and an operator who clicks through every modal dialog by a script.
+// The operator acts from a zero timer whenever it is his turn (a modal dialog is active
+// and no exchange holds the input back), ends each scan loop once two scans went out,
+// leaves every dialog by its exit buttons once the script is done, and gives up after a
+// fixed number of turns or of virtual minutes, so no run can hang. After each run the rig
+// reports the frames A heard, the messages shown, the dialogs left open and the state the
+// controllers were left in.
+
+#include <QDialog>
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ScriptedPrompts.h"
+#include "UiFixtures.h"
+#include "app/PortFactory.h"
+#include "app/TarnApp.h"
+#include "psf/Psf.h"
+#include "serial/Clock.h"
+#include "sim/SimLine.h"
+
+class QAbstractButton;
+
+using SweepBytes = std::vector<unsigned char>;
+
+// What the operator does in one command: the menu command, and his turns in its dialogs
+// by dialog class ("CPsfDlg", ...), in order over the run. Once a class's turns are used
+// up he leaves its dialogs by their exit buttons.
+struct SweepScript {
+    using Turn = std::function<void(QDialog&)>;
+
+    std::string name;
+    int command = 0;
+    std::map<std::string, std::vector<Turn>> turns;
+    // Ends a scan loop: the first enabled of these buttons of the looping dialog.
+    std::vector<const char*> loopEnders = {"stopButton"};
+    // The answers of the file dialogs, in order (paths in the rig's folder).
+    std::vector<std::string> files;
+};
+
+// A controller as a run left it.
+struct SweepControllerState {
+    char id = 0;
+    bool suspended = false;
+    bool aligning = false;
+    bool adjusting = false;
+    SweepBytes psf;
+};
+
+struct SweepOutcome {
+    std::string frames;  // command letters of the frames A heard, in order ('S' a scan)
+    std::vector<std::string> messages;
+    std::vector<std::string> openDialogs;  // class names of dialogs still open
+    std::vector<std::string> giveUps;      // why the operator had to force his way out
+    std::vector<SweepControllerState> controllers;
+};
+
+// Clicks button as the operator does, with the mouse.
+void ClickButton(QDialog& dialog, const char* name);
+// Chooses entry index of a drop-down list as the operator does.
+void ChooseEntry(QDialog& dialog, const char* name, int index);
+// The packed image of psf.
+SweepBytes PsfImage(CPsf psf);
+
+class CSweepRig {
+public:
+    // Starts the program with a settings file that offers a part number.
+    CSweepRig();
+    ~CSweepRig();
+    CSweepRig(const CSweepRig&) = delete;
+    CSweepRig& operator=(const CSweepRig&) = delete;
+
+    // Runs script's command from the main window on fresh controllers, with fault armed
+    // at the exchange-th frame A hears (from 1; none for 0). duringExchange, when given,
+    // runs once while the link waits for the reply to that frame.
+    SweepOutcome Run(const SweepScript& script, std::optional<SimFault> fault = std::nullopt,
+                     int exchange = 0, const std::function<void()>& duringExchange = {});
+
+    // The PSF both controllers start each run with; its image.
+    static CPsf StartPsf(char id, int baudIndex);
+    // The frames A heard so far in the current run.
+    std::string Frames() const;
+    // Files the scripts use: a PSF file to retrieve, a BFS file to read, and a path to save to.
+    std::string PsfFile() const;
+    std::string BfsFile() const;
+    std::string SavePath(const char* name) const;
+
+    // The working PSFs the operator sent in this run (recorded by the scripts).
+    std::vector<SweepBytes> sentPsfs;
+
+private:
+    class COperator;
+    void ResetLine();
+    static SweepControllerState StateOf(const CSimController& controller);
+
+    CScopedVirtualClock clock;
+    CTempSettings settings;
+    QTemporaryDir folder;
+    std::unique_ptr<CSimLine> line;
+    CSimController* selected = nullptr;
+    CScopedPortFactory factory;
+    std::unique_ptr<CTarnApp> app;
+};
