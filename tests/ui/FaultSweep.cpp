@@ -98,13 +98,13 @@ public:
         clock.Advance(kThinkMs);
         return answers.Message(owner, text, icon, buttons);
     }
-    QString OpenFileName(QWidget* owner, const CFileDialogSpec& spec) override {
+    QString OpenFileName(QWidget* owner, const CFileDialogSpec& options) override {
         clock.Advance(kThinkMs);
-        return answers.OpenFileName(owner, spec);
+        return answers.OpenFileName(owner, options);
     }
-    QString SaveFileName(QWidget* owner, const CFileDialogSpec& spec) override {
+    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) override {
         clock.Advance(kThinkMs);
-        return answers.SaveFileName(owner, spec);
+        return answers.SaveFileName(owner, options);
     }
     void Beep() override { answers.Beep(); }
 
