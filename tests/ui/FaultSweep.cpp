@@ -1,10 +1,15 @@
 #include "FaultSweep.h"
 
+#include <QtTest/qtestspontaneevent.h>
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QPointer>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -48,6 +53,12 @@ const std::vector<DialogExits> kExits = {
     {"CPartNumberDlg", {"cancelButton"}},
 };
 
+// The buttons that close a dialog.
+constexpr const char* kClosers[] = {"okButton", "cancelButton", "exitButton", "quitButton"};
+// The buttons that work while a scan loop runs, and end it.
+constexpr const char* kLoopEnders[] = {"stopButton", "acceptAutoBlankingButton",
+                                       "abortAutoBlankingButton"};
+
 const std::vector<const char*>* ExitsOf(const std::string& dialogClass) {
     for (const DialogExits& exits : kExits) {
         if (dialogClass == exits.dialogClass) {
@@ -75,6 +86,85 @@ void ChooseEntry(QDialog& dialog, const char* name, int index) {
     QAbstractItemView* view = list->view();
     view->setCurrentIndex(view->model()->index(index, 0));
     QTest::keyClick(view, Qt::Key_Return);
+}
+
+int ClickEverything(QWidget& mainWindow) {
+    int sent = 0;
+    const QPointer<QWidget> dialog = QApplication::activeModalWidget();
+    if (dialog != nullptr) {
+        const bool looping = PumpTarget() == dialog;
+        const auto endsLoop = [](const QAbstractButton& button) {
+            return std::any_of(
+                std::begin(kLoopEnders), std::end(kLoopEnders),
+                [&](const char* name) { return button.objectName() == QLatin1String(name); });
+        };
+        // The buttons that close the dialog come last, so that the others are tried too.
+        QList<QAbstractButton*> buttons = dialog->findChildren<QAbstractButton*>();
+        std::stable_partition(buttons.begin(), buttons.end(), [](const QAbstractButton* button) {
+            return std::none_of(std::begin(kClosers), std::end(kClosers), [&](const char* name) {
+                return button->objectName() == QLatin1String(name);
+            });
+        });
+        for (const QPointer<QAbstractButton> button : buttons) {
+            if (button != nullptr && button->isVisible() && button->isEnabled() &&
+                !(looping && endsLoop(*button))) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                ++sent;
+            }
+        }
+        for (const QPointer<QComboBox> list : dialog->findChildren<QComboBox*>()) {
+            if (list != nullptr && list->isVisible()) {
+                QTest::mouseClick(list, Qt::LeftButton);
+                ++sent;
+            }
+        }
+        for (const QPointer<QTableWidget> grid : dialog->findChildren<QTableWidget*>()) {
+            if (grid != nullptr && grid->isVisible()) {
+                QTest::mouseClick(grid->viewport(), Qt::LeftButton);
+                ++sent;
+            }
+        }
+        if (dialog != nullptr && !looping) {
+            for (const QPointer<QAbstractButton> button :
+                 dialog->findChildren<QAbstractButton*>()) {
+                const QString text = button != nullptr ? button->text() : QString();
+                const auto mark = text.indexOf(QLatin1Char('&'));
+                if (dialog != nullptr && mark >= 0 && mark + 1 < text.size()) {
+                    QTest::keyClick(dialog, text.at(mark + 1).toLower().toLatin1(),
+                                    Qt::AltModifier);
+                    ++sent;
+                }
+            }
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+                if (dialog != nullptr) {
+                    QTest::keyClick(dialog, key);
+                    ++sent;
+                }
+            }
+        }
+        if (dialog != nullptr) {
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QCloseEvent close;
+            QSpontaneKeyEvent::setSpontaneous(&close);
+            QApplication::instance()->notify(dialog, &close);
+            sent += 2;
+        }
+    }
+    for (const Qt::Key key : {Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8}) {
+        QTest::keyClick(&mainWindow, key);
+        ++sent;
+    }
+    if (auto* window = qobject_cast<QMainWindow*>(&mainWindow)) {
+        QMenuBar* bar = window->menuBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {},
+                          bar->actionGeometry(bar->actions().first()).center());
+        ++sent;
+    }
+    if (QWidget* menu = QApplication::activePopupWidget()) {
+        ADD_FAILURE() << "a menu opened while the line was busy";
+        menu->close();
+    }
+    return sent;
 }
 
 SweepBytes PsfImage(CPsf psf) {
@@ -134,10 +224,6 @@ public:
     std::vector<std::string> giveUps;
 
 private:
-    int Scans() const {
-        const std::string frames = rig.Frames();
-        return static_cast<int>(std::count(frames.begin(), frames.end(), 'S'));
-    }
     static QDialog* ActiveDialog() {
         return qobject_cast<QDialog*>(QApplication::activeModalWidget());
     }
@@ -188,7 +274,8 @@ private:
         }
         // The alignment dialog starts its first scan loop by itself once shown.
         if (auto* alignment = qobject_cast<CAlignmentDlg*>(dialog);
-            alignment != nullptr && (Scans() == 0 || alignment->Mode() != DialogMode::Idle)) {
+            alignment != nullptr &&
+            (ScanRequests() == 0 || alignment->Mode() != DialogMode::Idle)) {
             return;
         }
         const QPointer<QDialog> guarded(dialog);
@@ -196,30 +283,38 @@ private:
              [this, guarded] { TakeTurn(*guarded); });
     }
 
+    // Counted as the host sends them: the idle pump runs right after each request goes
+    // out, however fast its reply comes, so the loop always ends after the same scan.
+    int ScanRequests() const {
+        int requests = 0;
+        for (const SimBurst& burst : rig.line->HostBursts()) {
+            requests += burst.bytes.size() == 3 && burst.bytes[2] == 'S' ? 1 : 0;
+        }
+        return requests;
+    }
+
+    // Ending a loop only sets a flag in the dialog, so it is done at once.
     void PollLoop(QDialog* dialog) {
         if (PumpTarget() != dialog) {
             return;
         }
         if (loopStart < 0) {
-            loopStart = Scans();
+            loopStart = ScanRequests();
             loopEnded = false;
         }
-        if (loopEnded || Scans() < loopStart + kScansPerLoop) {
+        // loopStart counts the loop's first request already.
+        if (loopEnded || ScanRequests() < loopStart + kScansPerLoop - 1) {
             return;
         }
         loopEnded = true;
-        const QPointer<QDialog> guarded(dialog);
-        Post([guarded] { return guarded != nullptr && PumpTarget() == guarded; },
-             [this, guarded] {
-                 for (const char* name : script.loopEnders) {
-                     auto* button = guarded->findChild<QAbstractButton*>(name);
-                     if (button != nullptr && button->isEnabled() && button->isVisible()) {
-                         QTest::mouseClick(button, Qt::LeftButton);
-                         return;
-                     }
-                 }
-                 giveUps.push_back("no button ends the loop");
-             });
+        for (const char* name : script.loopEnders) {
+            auto* button = dialog->findChild<QAbstractButton*>(name);
+            if (button != nullptr && button->isEnabled() && button->isVisible()) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        }
+        giveUps.push_back("no button ends the loop");
     }
 
     void TakeTurn(QDialog& dialog) {
@@ -231,7 +326,7 @@ private:
         rig.clock->Advance(kThinkMs);
         if (++turns <= kMaxTurns) {
             if (turn < scriptedTurns) {
-                scripted->second[turn](dialog);
+                scripted->second[turn](dialog, rig);
                 return;
             }
             const std::vector<const char*>* exits = ExitsOf(dialogClass);
@@ -267,11 +362,11 @@ CSweepRig::CSweepRig()
     CPsf other = StartPsf(kSelectedId, 0);
     other.SetMeasMode(2, kTotalMade);
     other.SetAnalogNull(2, 321);
-    EXPECT_TRUE(other.SaveToFile(PsfFile()));
+    EXPECT_TRUE(other.SaveToFile(PathOf(kPsfFileName)));
     CBlankingMap fromFile(kSimChannelsPerBoard);
     fromFile.SetBlanked(20, true);
     fromFile.SetBlanked(21, true);
-    EXPECT_EQ(SaveBlankingFile(BfsFile(), fromFile), "");
+    EXPECT_EQ(SaveBlankingFile(PathOf(kBfsFileName), fromFile), "");
     ResetLine();
     app = std::make_unique<CTarnApp>();
     app->SetSplashMs(0);
@@ -310,6 +405,10 @@ void CSweepRig::ResetLine() {
     }
 }
 
+QWidget& CSweepRig::MainWindow() const {
+    return *app->MainFrame();
+}
+
 std::string CSweepRig::Frames() const {
     std::string letters;
     for (const SimReceivedFrame& frame : selected->Received()) {
@@ -318,16 +417,8 @@ std::string CSweepRig::Frames() const {
     return letters;
 }
 
-std::string CSweepRig::PsfFile() const {
-    return folder.filePath(QStringLiteral("OTHER.PSF")).toStdString();
-}
-
-std::string CSweepRig::BfsFile() const {
-    return folder.filePath(QStringLiteral("fields.bfs")).toStdString();
-}
-
-std::string CSweepRig::SavePath(const char* name) const {
-    return folder.filePath(QString::fromLatin1(name)).toStdString();
+std::string CSweepRig::PathOf(const std::string& name) const {
+    return folder.filePath(QString::fromStdString(name)).toStdString();
 }
 
 SweepControllerState CSweepRig::StateOf(const CSimController& controller) {
@@ -358,7 +449,11 @@ SweepOutcome CSweepRig::Run(const SweepScript& script, std::optional<SimFault> f
     sentPsfs.clear();
 
     CScriptedPrompts prompts;
-    prompts.ScriptFiles(script.files);
+    std::vector<std::string> paths;
+    for (const std::string& name : script.files) {
+        paths.push_back(PathOf(name));
+    }
+    prompts.ScriptFiles(paths);
     const CReadingPrompts reading(prompts, *clock);
     SweepOutcome outcome;
     {

@@ -27,22 +27,26 @@
 #include "serial/Clock.h"
 #include "sim/SimLine.h"
 
-class QAbstractButton;
+class CSweepRig;
 
 using SweepBytes = std::vector<unsigned char>;
+
+inline constexpr char kPsfFileName[] = "OTHER.PSF";
+inline constexpr char kBfsFileName[] = "fields.bfs";
 
 // What the operator does in one command: the menu command, and his turns in its dialogs
 // by dialog class ("CPsfDlg", ...), in order over the run. Once a class's turns are used
 // up he leaves its dialogs by their exit buttons.
 struct SweepScript {
-    using Turn = std::function<void(QDialog&)>;
+    using Turn = std::function<void(QDialog&, CSweepRig&)>;
 
     std::string name;
     int command = 0;
     std::map<std::string, std::vector<Turn>> turns;
     // Ends a scan loop: the first enabled of these buttons of the looping dialog.
     std::vector<const char*> loopEnders = {"stopButton"};
-    // The answers of the file dialogs, in order (paths in the rig's folder).
+    // The answers of the file dialogs, in order: names of files in the rig's folder,
+    // which holds kPsfFileName and kBfsFileName to read.
     std::vector<std::string> files;
 };
 
@@ -70,6 +74,12 @@ void ChooseEntry(QDialog& dialog, const char* name, int index);
 // The packed image of psf.
 SweepBytes PsfImage(CPsf psf);
 
+// Everything an operator can click or press: every enabled button of the active modal
+// dialog (but those that end its scan loop while it runs), its lists and grids, its
+// mnemonics, Enter, Escape and its close box; the main window's menu bar and function
+// keys. Answers how many clicks and key presses were sent.
+int ClickEverything(QWidget& mainWindow);
+
 class CSweepRig {
 public:
     // Starts the program with a settings file that offers a part number.
@@ -77,6 +87,8 @@ public:
     ~CSweepRig();
     CSweepRig(const CSweepRig&) = delete;
     CSweepRig& operator=(const CSweepRig&) = delete;
+
+    QWidget& MainWindow() const;
 
     // Runs script's command from the main window on fresh controllers, with fault armed
     // at the exchange-th frame A hears (from 1; none for 0). duringExchange, when given,
@@ -88,10 +100,6 @@ public:
     static CPsf StartPsf(char id, int baudIndex);
     // The frames A heard so far in the current run.
     std::string Frames() const;
-    // Files the scripts use: a PSF file to retrieve, a BFS file to read, and a path to save to.
-    std::string PsfFile() const;
-    std::string BfsFile() const;
-    std::string SavePath(const char* name) const;
 
     // The working PSFs the operator sent in this run (recorded by the scripts).
     std::vector<SweepBytes> sentPsfs;
@@ -100,6 +108,7 @@ private:
     class COperator;
     void ResetLine();
     static SweepControllerState StateOf(const CSimController& controller);
+    std::string PathOf(const std::string& name) const;
 
     CScopedVirtualClock clock;
     CTempSettings settings;

@@ -15,7 +15,7 @@ constexpr int kTbmIndex = 5;  // "TBM" in the measurement mode lists
 constexpr int kTypedNull = 250;
 
 Turn Click(const char* button) {
-    return [button](QDialog& dialog) { ClickButton(dialog, button); };
+    return [button](QDialog& dialog, CSweepRig&) { ClickButton(dialog, button); };
 }
 
 // Clicks the grid cell of row and column (both from 0, headers left out).
@@ -27,7 +27,7 @@ void ClickCell(QDialog& dialog, int row, int column) {
 }
 
 // Picks A at 9600 baud in the Ping dialog's grid.
-void PickSelected(QDialog& dialog) {
+void PickSelected(QDialog& dialog, CSweepRig&) {
     ClickCell(dialog, 0, 0);
 }
 
@@ -55,14 +55,14 @@ SweepScript Alignment(const char* name, std::vector<Turn> turns) {
 
 }  // namespace
 
-std::vector<SweepScript> MenuScripts(CSweepRig& rig) {
+std::vector<SweepScript> MenuScripts() {
     std::vector<SweepScript> scripts;
     scripts.push_back(Script("Ping", kCmdPing, "CPingDlg", {PickSelected}));
     scripts.push_back(
         Script("PingUpdate", kCmdPing, "CPingDlg", {Click("updateButton"), PickSelected}));
 
     scripts.push_back(Psf("PsfUpload", {Click("uploadButton")}));
-    scripts.push_back(Psf("PsfSend", {[&rig](QDialog& dialog) {
+    scripts.push_back(Psf("PsfSend", {[](QDialog& dialog, CSweepRig& rig) {
                               ChooseEntry(dialog, "meas2List", kTbmIndex);
                               rig.sentPsfs.push_back(PsfImage(static_cast<CPsfDlg&>(dialog).Psf()));
                               ClickButton(dialog, "sendButton");
@@ -74,7 +74,7 @@ std::vector<SweepScript> MenuScripts(CSweepRig& rig) {
     run.turns["CMeasurementDlg"] = {Click("runButton")};
     scripts.push_back(run);
     SweepScript keep = Psf("PsfNullSpanOk", {Click("nullSpanButton")});
-    keep.turns["CNullSpanDlg"] = {[&rig](QDialog& dialog) {
+    keep.turns["CNullSpanDlg"] = {[](QDialog& dialog, CSweepRig& rig) {
                                       TypeNull1(dialog);
                                       // What the controller keeps on OK.
                                       CPsf adjusted = CSweepRig::StartPsf('A', 0);
@@ -85,21 +85,21 @@ std::vector<SweepScript> MenuScripts(CSweepRig& rig) {
                                   Click("spanUpdateButton"), Click("okButton")};
     scripts.push_back(keep);
     SweepScript discard = Psf("PsfNullSpanCancel", {Click("nullSpanButton")});
-    discard.turns["CNullSpanDlg"] = {[](QDialog& dialog) {
+    discard.turns["CNullSpanDlg"] = {[](QDialog& dialog, CSweepRig&) {
                                          TypeNull1(dialog);
                                          ClickButton(dialog, "nullUpdateButton");
                                      },
                                      Click("cancelButton")};
     scripts.push_back(discard);
     SweepScript save = Psf("PsfSave", {Click("saveButton")});
-    save.files = {rig.SavePath("SAVED.PSF")};
+    save.files = {"SAVED.PSF"};
     scripts.push_back(save);
     SweepScript retrieve = Psf("PsfRetrieve", {Click("retrieveButton")});
-    retrieve.files = {rig.PsfFile()};
+    retrieve.files = {kPsfFileName};
     scripts.push_back(retrieve);
     scripts.push_back(Psf("PsfQuit", {Click("quitButton")}));
     SweepScript exit = Psf("PsfExit", {Click("exitButton")});
-    exit.files = {rig.SavePath("EXIT.PSF")};
+    exit.files = {"EXIT.PSF"};
     scripts.push_back(exit);
 
     scripts.push_back(
@@ -114,10 +114,10 @@ std::vector<SweepScript> MenuScripts(CSweepRig& rig) {
     scripts.push_back(Alignment("AlignmentClear", {Click("clearBlankingButton")}));
     scripts.push_back(Alignment("AlignmentRestore", {Click("restoreButton")}));
     SweepScript saveBfs = Alignment("AlignmentSaveFile", {Click("saveToFileButton")});
-    saveBfs.files = {rig.SavePath("saved.bfs")};
+    saveBfs.files = {"saved.bfs"};
     scripts.push_back(saveBfs);
     SweepScript readBfs = Alignment("AlignmentReadFile", {Click("readFromFileButton")});
-    readBfs.files = {rig.BfsFile()};
+    readBfs.files = {kBfsFileName};
     scripts.push_back(readBfs);
     SweepScript accept = Alignment("AlignmentAutoAccept", {Click("autoBlankingButton")});
     accept.loopEnders = {"acceptAutoBlankingButton", "stopButton"};
@@ -126,13 +126,13 @@ std::vector<SweepScript> MenuScripts(CSweepRig& rig) {
     abort.loopEnders = {"abortAutoBlankingButton", "stopButton"};
     scripts.push_back(abort);
     SweepScript edit = Alignment("AlignmentEditOk", {Click("editButton")});
-    edit.turns["CEditBlankingDlg"] = {[](QDialog& dialog) {
+    edit.turns["CEditBlankingDlg"] = {[](QDialog& dialog, CSweepRig&) {
         ClickCell(dialog, 0, 0);
         ClickButton(dialog, "okButton");
     }};
     scripts.push_back(edit);
     SweepScript editCancel = Alignment("AlignmentEditCancel", {Click("editButton")});
-    editCancel.turns["CEditBlankingDlg"] = {[](QDialog& dialog) {
+    editCancel.turns["CEditBlankingDlg"] = {[](QDialog& dialog, CSweepRig&) {
         ClickCell(dialog, 0, 0);
         ClickButton(dialog, "cancelButton");
     }};

@@ -7,5 +7,5 @@
 #include "FaultSweep.h"
 
 // The scripts, in menu order: Ping, Edit PSF (with Execute and Null/Span), Diagnostics,
-// Alignment, Set Part Number. The scripts record on rig what the operator sends.
-std::vector<SweepScript> MenuScripts(CSweepRig& rig);
+// Alignment, Set Part Number. They record on the rig the PSFs the operator sends.
+std::vector<SweepScript> MenuScripts();
