@@ -94,10 +94,10 @@ bool CControllerLink::Transact(const CExchange& exchange) {
     }
     CBusyScope scope(busy);
     replyCount = 0;
-    if (outOfStep) {
-        DrainInput();
-    } else if (exchange.flushFirst) {
+    if (exchange.flushFirst) {
         port->DiscardInput();
+    } else if (outOfStep) {
+        DrainInput();
     }
     outOfStep = false;
     if (port->Write(request.data(), exchange.requestLength, exchange.writeLimitMs) != 0) {

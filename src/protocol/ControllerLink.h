@@ -116,7 +116,7 @@ public:
     // in Reply() with ReplyCount() bytes. Refused at once, touching nothing, while
     // another transaction of this link is waiting (the idle handler may run window
     // code in the middle of a transaction). Discards the input first when the exchange
-    // asks for it, and drains it when the previous reply came out of step.
+    // asks for it, else drains it when the previous reply came out of step.
     bool Transact(const CExchange& exchange);
 
     unsigned char* Request() { return request.data(); }
@@ -145,8 +145,8 @@ private:
     char id;
     ControllerTable* controllerTable = nullptr;
     bool busy = false;
-    // The last reply came out of step: the next transaction first drains the input,
-    // whether or not its command flushes, so that one spoilt reply does not shift every
-    // later one.
+    // The last reply came out of step: the next transaction that does not discard its
+    // input anyway first drains it, so that one spoilt reply does not shift every later
+    // one.
     bool outOfStep = false;
 };

@@ -58,6 +58,15 @@ TEST_F(LineRecoveryTest, ALateAcknowledgementIsNotTakenForTheNextOne) {
     EXPECT_TRUE(map.IsBlanked(9));
 }
 
+TEST_F(LineRecoveryTest, TheSearchDoesNotWaitForQuietAfterEveryUnansweredPing) {
+    ControllerTable table{};
+    const uint32_t start = TickCount();
+    link->FindControllers(&table);
+    // Each ping discards its input anyway: 45 windows of 200 ms and the requests.
+    EXPECT_LT(TicksSince(start), 45u * 210u);
+    EXPECT_EQ(table[2][0], kFoundMarker);
+}
+
 TEST_F(LineRecoveryTest, ResumeAllReachesEveryControllerTheBroadcastSuspendReached) {
     CSimController* mid = line.AddController('E', 1);
     CSimController* fastest = line.AddController('F', 3);
