@@ -19,7 +19,6 @@
 #include <memory>
 
 #include "alignment/AlignmentDlg.h"
-#include "app/IdlePump.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
 #include "serial/ComPort.h"
@@ -27,6 +26,7 @@
 #include "sim/MovingObject.h"
 #include "sim/PtyServer.h"
 #include "sim/SimLine.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

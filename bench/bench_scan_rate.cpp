@@ -17,7 +17,6 @@
 #include <functional>
 #include <memory>
 
-#include "app/IdlePump.h"
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "serial/Clock.h"
@@ -28,6 +27,7 @@
 #include "sim/PtyServer.h"
 #include "sim/SimLine.h"
 #include "sim/SimPort.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "alignment/BlankingFileCommands.h"
 #include "alignment/EditBlankingDlg.h"
-#include "app/IdlePump.h"
-#include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 #include "ui_AlignmentDlg.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
+#include "ui/Prompts.h"
 #include "ui_EditBlankingDlg.h"
 
 namespace {

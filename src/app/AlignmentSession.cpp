@@ -5,11 +5,11 @@
 
 #include "alignment/AlignmentDlg.h"
 #include "alignment/BlankingMap.h"
-#include "app/IdlePump.h"
-#include "app/Prompts.h"
 #include "app/ReadDiagnostics.h"
 #include "protocol/Diagnostics.h"
 #include "serial/Clock.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 
 namespace {
 

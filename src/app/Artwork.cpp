@@ -4,7 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 
-#include "app/AppTitle.h"
+#include "ui/AppTitle.h"
 
 namespace {
 

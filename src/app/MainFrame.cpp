@@ -13,7 +13,6 @@
 
 #include "app/AboutDlg.h"
 #include "app/AlignmentSession.h"
-#include "app/AppTitle.h"
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
 #include "app/KeyIndicators.h"
@@ -24,6 +23,7 @@
 #include "app/SettingsFile.h"
 #include "app/SettingsPath.h"
 #include "app/TarnApp.h"
+#include "ui/AppTitle.h"
 
 namespace {
 constexpr char kIdleMessage[] = "Ready";

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "app/DateCode.h"
-#include "app/Prompts.h"
 #include "app/SettingsFile.h"
 #include "app/SettingsPath.h"
+#include "ui/Prompts.h"
 #include "ui_PartNumberDlg.h"
 
 namespace {

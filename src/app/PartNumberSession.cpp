@@ -3,9 +3,9 @@
 #include <QString>
 #include <algorithm>
 
-#include "app/IdlePump.h"
 #include "app/PartNumberDlg.h"
-#include "app/Prompts.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <QHeaderView>
 #include <algorithm>
 
-#include "app/IdlePump.h"
-#include "app/Prompts.h"
 #include "app/SearchNoticeDlg.h"
 #include "app/ServiceSession.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 #include "ui/grid/SpreadSheet.h"
 #include "ui_PingDlg.h"
 

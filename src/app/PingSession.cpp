@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "app/IdlePump.h"
 #include "app/PingDlg.h"
 #include "app/SearchNoticeDlg.h"
 #include "serial/Clock.h"
+#include "ui/IdlePump.h"
 
 namespace {
 constexpr long kSuspendPauseMs = 160;  // after each broadcast suspend

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "app/PortMapping.h"
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 #include "ui_PortSetupDlg.h"
 
 namespace {

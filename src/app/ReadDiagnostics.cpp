@@ -2,10 +2,10 @@
 
 #include <QString>
 
-#include "app/IdlePump.h"
-#include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/Diagnostics.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <QFile>
 #include <QString>
 
-#include "app/IdlePump.h"
 #include "app/PortFactory.h"
-#include "app/Prompts.h"
 #include "psf/Psf.h"
 #include "serial/Clock.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include <QFileInfo>
 #include <QPalette>
 
-#include "app/AppTitle.h"
 #include "app/Artwork.h"
-#include "app/IdlePump.h"
 #include "app/MainFrame.h"
 #include "app/SplashDlg.h"
+#include "ui/AppTitle.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

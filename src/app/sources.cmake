@@ -13,7 +13,6 @@ list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Artwork.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DiagnosticsSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/EditPsfSession.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/IdlePump.cpp
     ${CMAKE_CURRENT_LIST_DIR}/KeyIndicators.cpp
     ${CMAKE_CURRENT_LIST_DIR}/MainFrame.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PartNumberDlg.cpp
@@ -21,7 +20,6 @@ list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PingDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PingSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortSetupDlg.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/Prompts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReadDiagnostics.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SearchNoticeDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServiceSession.cpp

@@ -3,10 +3,10 @@
 #include <QHeaderView>
 #include <QTableWidget>
 
-#include "app/IdlePump.h"
-#include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
+#include "ui/IdlePump.h"
+#include "ui/Prompts.h"
 #include "ui/grid/SpreadSheet.h"
 #include "ui_MeasurementDlg.h"
 

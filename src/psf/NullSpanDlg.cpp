@@ -5,9 +5,9 @@
 #include <QScrollBar>
 #include <algorithm>
 
-#include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
 #include "psf/Psf.h"
+#include "ui/Prompts.h"
 #include "ui_NullSpanDlg.h"
 
 namespace {

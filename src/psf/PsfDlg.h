@@ -10,10 +10,10 @@
 #include <array>
 #include <memory>
 
-#include "app/Prompts.h"
 #include "protocol/ControllerTable.h"
 #include "psf/Psf.h"
 #include "psf/PsfRules.h"
+#include "ui/Prompts.h"
 
 class CControllerLink;
 class CEditPsfSession;

@@ -1,12 +1,12 @@
 #include "psf/PsfTryOut.h"
 
 #include "app/EditPsfSession.h"
-#include "app/Prompts.h"
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "psf/NullSpanDlg.h"
 #include "psf/PsfCodes.h"
 #include "psf/PsfDlg.h"
+#include "ui/Prompts.h"
 
 namespace {
 

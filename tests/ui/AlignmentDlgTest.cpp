@@ -15,9 +15,9 @@
 #include "WhenModal.h"
 #include "alignment/AlignmentDlg.h"
 #include "alignment/EditBlankingDlg.h"
-#include "app/IdlePump.h"
 #include "protocol/ControllerLink.h"
 #include "sim/SimPort.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

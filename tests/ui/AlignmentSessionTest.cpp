@@ -15,9 +15,9 @@
 #include "WhenModal.h"
 #include "alignment/AlignmentDlg.h"
 #include "app/AlignmentSession.h"
-#include "app/IdlePump.h"
 #include "app/PortFactory.h"
 #include "sim/SimPort.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

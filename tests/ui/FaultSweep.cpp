@@ -17,10 +17,10 @@
 
 #include "alignment/AlignmentDlg.h"
 #include "alignment/BlankingFileCommands.h"
-#include "app/IdlePump.h"
 #include "app/MainFrame.h"
 #include "sim/BeamMeasures.h"
 #include "sim/SimPort.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

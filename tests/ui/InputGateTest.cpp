@@ -15,8 +15,8 @@
 #include <functional>
 
 #include "ScriptedPort.h"
-#include "app/IdlePump.h"
 #include "serial/Clock.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

@@ -23,7 +23,6 @@
 #include "UiFixtures.h"
 #include "WhenModal.h"
 #include "alignment/AlignmentDlg.h"
-#include "app/IdlePump.h"
 #include "app/MainFrame.h"
 #include "app/PartNumberDlg.h"
 #include "app/PingDlg.h"
@@ -32,6 +31,7 @@
 #include "psf/PsfDlg.h"
 #include "sim/BeamMeasures.h"
 #include "sim/PtyServer.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

@@ -12,13 +12,13 @@
 
 #include "ScriptedPrompts.h"
 #include "SimScanScript.h"
-#include "app/IdlePump.h"
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "serial/Clock.h"
 #include "sim/BeamMeasures.h"
 #include "sim/SimLine.h"
 #include "sim/SimPort.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

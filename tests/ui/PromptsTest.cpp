@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <QApplication>
 
-#include "app/IdlePump.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "FaultSweep.h"
 #include "SweepScripts.h"
-#include "app/IdlePump.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

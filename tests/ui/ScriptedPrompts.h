@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 
 class CScriptedPrompts final : public CPrompts {
 public:

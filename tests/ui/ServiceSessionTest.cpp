@@ -13,12 +13,12 @@
 #include "WhenModal.h"
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
-#include "app/IdlePump.h"
 #include "app/PartNumberDlg.h"
 #include "app/PartNumberSession.h"
 #include "app/PingDlg.h"
 #include "app/PingSession.h"
 #include "psf/PsfDlg.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/IdlePump.h"
 #include "serial/IdleHook.h"
 #include "sim/SimController.h"
+#include "ui/IdlePump.h"
 
 // The frames controller got whose command letter is letter, or all of them for 0.
 inline std::vector<std::vector<unsigned char>> FramesTo(const CSimController& controller,

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "app/IdlePump.h"
 #include "app/SettingsPath.h"
 #include "serial/Clock.h"
+#include "ui/IdlePump.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/IdlePump.h"
+#include "ui/IdlePump.h"
 
 #include <QApplication>
 #include <QCursor>

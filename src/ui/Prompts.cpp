@@ -1,11 +1,11 @@
-#include "app/Prompts.h"
+#include "ui/Prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
 
-#include "app/AppTitle.h"
+#include "ui/AppTitle.h"
 
 namespace {
 
