@@ -12,6 +12,7 @@
 #include "app/EditPsfSession.h"
 #include "protocol/ControllerLink.h"
 #include "psf/PsfCodes.h"
+#include "psf/PsfCompareDlg.h"
 #include "psf/PsfTryOut.h"
 #include "ui_PsfDlg.h"
 
@@ -213,6 +214,7 @@ void CPsfDlg::ConnectControls() {
     connect(ui->nullSpanButton, &QPushButton::clicked, this, [this] { AdjustNullSpan(*this); });
     connect(ui->saveButton, &QPushButton::clicked, this, &CPsfDlg::SavePsfFile);
     connect(ui->retrieveButton, &QPushButton::clicked, this, &CPsfDlg::RetrievePsfFile);
+    connect(ui->compareButton, &QPushButton::clicked, this, &CPsfDlg::ComparePsf);
     connect(ui->quitButton, &QPushButton::clicked, this, [this] { done(Rejected); });
     connect(ui->exitButton, &QPushButton::clicked, this, &CPsfDlg::ExitDialog);
 }
@@ -631,6 +633,15 @@ void CPsfDlg::RetrievePsfFile() {
         return;
     }
     ShowPsf();
+}
+
+void CPsfDlg::ComparePsf() {
+    CPsfCompareDlg::ControllerReader reader;
+    if (SelectedBySearch()) {
+        reader = [this](CPsf& other) { return Link().InputPsf(other); };
+    }
+    CPsfCompareDlg dialog(psf, reader, this);
+    dialog.exec();
 }
 
 void CPsfDlg::ExitDialog() {
