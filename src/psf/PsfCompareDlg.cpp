@@ -46,9 +46,9 @@ CPsfCompareDlg::CPsfCompareDlg(const CPsf& working, ControllerReader readControl
             column,
             new QTableWidgetItem(QString::fromLatin1(kHeadings[static_cast<size_t>(column)])));
     }
-    ui->table->horizontalHeader()->resizeSection(0, 240);
-    ui->table->horizontalHeader()->resizeSection(1, 170);
-    ui->table->horizontalHeader()->resizeSection(kOtherColumn, 170);
+    ui->table->horizontalHeader()->resizeSection(0, 230);
+    ui->table->horizontalHeader()->resizeSection(1, 165);
+    ui->table->horizontalHeader()->resizeSection(kOtherColumn, 165);
     ui->controllerButton->setEnabled(static_cast<bool>(this->readController));
     connect(ui->fileButton, &QPushButton::clicked, this, &CPsfCompareDlg::CompareWithFile);
     connect(ui->controllerButton, &QPushButton::clicked, this,
