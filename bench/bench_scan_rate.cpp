@@ -4,7 +4,8 @@
 // curtain changes the values nearly every scan, so nearly every scan is also painted.
 // Prints the scans per second beside the protocol's floor (the 50 ms pause before each
 // scan request plus the wire time of the request and its reply), and the processor time
-// the dialog's thread used.
+// the dialog's thread used. Through the pseudo-terminal it runs once with the trend chart
+// hidden and once with the chart shown and every reading recorded to a CSV file.
 //
 // Usage: bench_scan_rate [virtual seconds (default 60)] [real seconds (default 10)]
 
@@ -12,6 +13,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -28,6 +30,8 @@
 #include "sim/SimLine.h"
 #include "sim/SimPort.h"
 #include "ui/IdlePump.h"
+#include "ui/Prompts.h"
+#include "ui/TrendChart.h"
 
 namespace {
 
@@ -63,6 +67,22 @@ public:
     long scans = 0;
 };
 
+// Answers the recording's file dialog with a path of its own; no other prompt comes.
+class CRecordPrompts final : public CPrompts {
+public:
+    explicit CRecordPrompts(QString path) : path(std::move(path)) { InstallPrompts(this); }
+    ~CRecordPrompts() override { InstallPrompts(nullptr); }
+    CRecordPrompts(const CRecordPrompts&) = delete;
+    CRecordPrompts& operator=(const CRecordPrompts&) = delete;
+    int Message(QWidget*, const QString&, PromptIcon, PromptButtons) override { return 1; }
+    QString OpenFileName(QWidget*, const CFileDialogSpec&) override { return {}; }
+    QString SaveFileName(QWidget*, const CFileDialogSpec&) override { return path; }
+    void Beep() override {}
+
+private:
+    QString path;
+};
+
 struct CRunFigures {
     long scans;
     double seconds;     // on the clock the loop ran on
@@ -71,10 +91,17 @@ struct CRunFigures {
 
 // Presses Run in a measurement dialog on link and Stop once durationMs have passed on the
 // process clock; everyIdle runs at every idle call, before the events are pumped as the
-// program's idle handler does.
+// program's idle handler does. Without a record path the trend chart is hidden.
 CRunFigures RunDialog(CControllerLink& link, int selection, uint32_t durationMs,
-                      const std::function<long()>& scans, const std::function<void()>& everyIdle) {
+                      const std::function<long()>& scans, const std::function<void()>& everyIdle,
+                      const QString& recordPath = QString()) {
     CMeasurementDlg dialog(link, "FBB", "LBB", selection, nullptr);
+    if (recordPath.isEmpty()) {
+        dialog.findChild<CTrendChart*>()->hide();
+    } else {
+        const CRecordPrompts prompts(recordPath);
+        dialog.findChild<QPushButton*>("recordButton")->click();
+    }
     dialog.show();
     QApplication::processEvents();
     auto* stop = dialog.findChild<QPushButton*>("stopButton");
@@ -136,7 +163,7 @@ void InProcess(int selection, uint32_t durationMs) {
           figures);
 }
 
-int ThroughPty(int selection, uint32_t durationMs) {
+int ThroughPty(int selection, uint32_t durationMs, bool chartAndRecording) {
     CSimLine line;
     AddController(line, selection);
     CMovingObject object(line, kObjectWidth, kObjectPeriodMs);
@@ -155,10 +182,14 @@ int ThroughPty(int selection, uint32_t durationMs) {
     }
     CCountingComPort& counting = *port;
     CControllerLink link(std::move(port), 'C');
+    QTemporaryDir folder;
     const CRunFigures figures = RunDialog(
-        link, selection, durationMs, [&counting] { return counting.scans; }, [] {});
+        link, selection, durationMs, [&counting] { return counting.scans; }, [] {},
+        chartAndRecording ? folder.filePath(QStringLiteral("run.csv")) : QString());
     server.Stop();
-    Print("pseudo-terminal line, real time", selection, figures);
+    Print(chartAndRecording ? "pseudo-terminal line, real time, chart shown and recording"
+                            : "pseudo-terminal line, real time, chart hidden",
+          selection, figures);
     return 0;
 }
 
@@ -176,8 +207,10 @@ int main(int argc, char** argv) {
         InProcess(selection, virtualMs);
     }
     for (int selection : {1, 3}) {
-        if (ThroughPty(selection, realMs) != 0) {
-            return 1;
+        for (bool chartAndRecording : {false, true}) {
+            if (ThroughPty(selection, realMs, chartAndRecording) != 0) {
+                return 1;
+            }
         }
     }
     return 0;

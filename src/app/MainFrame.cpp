@@ -19,6 +19,7 @@
 #include "app/PartNumberSession.h"
 #include "app/PingSession.h"
 #include "app/PortSetupDlg.h"
+#include "app/ReportSession.h"
 #include "app/SerialDevices.h"
 #include "app/SettingsFile.h"
 #include "app/SettingsPath.h"
@@ -178,6 +179,9 @@ void CMainFrame::OnCommand(const MenuItem& item) {
                     break;
                 case kCmdPartNumber:
                     RunSession<CPartNumberSession>();
+                    break;
+                case kCmdReport:
+                    RunSession<CReportSession>();
                     break;
                 case kCmdExit:
                     close();

@@ -19,6 +19,7 @@ enum CommandId : int {
     kCmdHelpIndex = 57666,
     kCmdAbout = 57664,
     kCmdPortSetup = 32900,
+    kCmdReport = 32901,
 };
 
 enum class EnableRule { kAlways, kControllerSelected, kSelectedWithPartNumbers, kHelpFilePresent };
@@ -27,7 +28,15 @@ enum class EnableRule { kAlways, kControllerSelected, kSelectedWithPartNumbers, 
 enum class CheckRule { kNever, kPort, kParity, kSaveOnExit };
 
 // The menus: the menu bar and its popups. An item either opens a popup or runs a command.
-enum MenuId : int { kMenuBar, kMenuSkelda, kMenuOptions, kMenuSerialPort, kMenuParity, kMenuHelp };
+enum MenuId : int {
+    kMenuBar,
+    kMenuSkelda,
+    kMenuOptions,
+    kMenuSerialPort,
+    kMenuParity,
+    kMenuReport,
+    kMenuHelp
+};
 
 struct MenuItem {
     MenuId menu;          // the menu that holds the item
@@ -116,6 +125,9 @@ inline constexpr auto kMenuTable = [] {
         MenuItem{kMenuOptions, "Save Settings on E&xit", kCmdSaveOnExit, kMenuBar, 0,
                  "Save Settings when application exits.", EnableRule::kAlways,
                  CheckRule::kSaveOnExit, 0},
+        Popup(kMenuBar, "&Report", kMenuReport),
+        Command(kMenuReport, "&Commissioning Report...", kCmdReport,
+                "Writes or prints what the selected controller is set to", E::kControllerSelected),
         Popup(kMenuBar, "&Help", kMenuHelp),
         Command(kMenuHelp, "&Index", kCmdHelpIndex, "List Help Topics", E::kHelpFilePresent),
         Separator(kMenuHelp),

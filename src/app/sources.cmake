@@ -21,8 +21,14 @@ list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PingSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortSetupDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ReadDiagnostics.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReportNoteDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ReportSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SearchNoticeDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServiceSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SplashDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/TarnApp.cpp
+)
+
+list(APPEND TARN_PRINT_CHART_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/CommissioningReport.cpp
 )

@@ -1,12 +1,17 @@
 #include "psf/MeasurementDlg.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include "files/AtomicFile.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
+#include "serial/Clock.h"
 #include "ui/IdlePump.h"
 #include "ui/Prompts.h"
+#include "ui/TrendChart.h"
 #include "ui/grid/SpreadSheet.h"
 #include "ui_MeasurementDlg.h"
 
@@ -16,6 +21,9 @@ constexpr int kNameLength = 4;
 constexpr std::array<const char*, 4> kHeaders = {"Measurement", "Low", "High", "Present"};
 constexpr int kLowColumn = 2;
 constexpr const char* kScanFailed = "Could not input scan.";
+// Redrawing the chart a few times a second is smooth enough and keeps the Run loop fast.
+constexpr uint32_t kChartRefreshMs = 250;
+constexpr CFileDialogSpec kCsvFiles{"csv", "CSV Files (*.csv) |*.csv||"};
 
 void ReportScanFailure(QWidget* owner) {
     Prompts().Message(owner, QString::fromLatin1(kScanFailed), PromptIcon::kExclamation,
@@ -51,6 +59,10 @@ CMeasurementDlg::CMeasurementDlg(CControllerLink& link, const QString& name1, co
     connect(ui->stopButton, &QPushButton::clicked, this, &CMeasurementDlg::Stop);
     connect(ui->stepButton, &QPushButton::clicked, this, &CMeasurementDlg::Step);
     connect(ui->exitButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ui->recordButton, &QPushButton::clicked, this, &CMeasurementDlg::ChooseRecordFile);
+    ui->trendChart->SetNames(name1.left(kNameLength), name2.left(kNameLength));
+    trend.Start(selection, TickCount(), false);
+    ui->trendChart->Show(trend);
 }
 
 CMeasurementDlg::~CMeasurementDlg() = default;
@@ -65,6 +77,7 @@ void CMeasurementDlg::ShowIdle(bool idle) {
     ui->runButton->setEnabled(idle);
     ui->stepButton->setEnabled(idle);
     ui->exitButton->setEnabled(idle);
+    ui->recordButton->setEnabled(idle);
     ui->stopButton->setEnabled(!idle);
     (idle ? ui->runButton : ui->stopButton)->setFocus();
 }
@@ -78,6 +91,8 @@ void CMeasurementDlg::Run() {
     CMeasurementScan current(selection);
     CMeasurementScan previous(selection);
     bool first = true;
+    trend.Start(selection, TickCount(), !recordPath.isEmpty());
+    uint32_t drawn = TickCount();
     {
         // Stop must reach this dialog while the link waits for a reply.
         CPumpTargetScope pumpTarget(this);
@@ -91,11 +106,43 @@ void CMeasurementDlg::Run() {
             if (first || !(current == previous)) {
                 ShowScan(current);
             }
+            trend.Add(TickCount(), {current.Value1(), current.Value2()}, stats);
+            if (TicksSince(drawn) >= kChartRefreshMs) {
+                ui->trendChart->Show(trend);
+                drawn = TickCount();
+            }
             previous = current;
             first = false;
         }
     }
+    ui->trendChart->Show(trend);
+    FinishRecording();
     ShowIdle(true);
+}
+
+void CMeasurementDlg::ChooseRecordFile() {
+    const QString path = Prompts().SaveFileName(this, kCsvFiles);
+    if (path.isEmpty()) {
+        return;
+    }
+    recordPath = path;
+    ui->recordText->setText(
+        QStringLiteral("Run records every reading to %1").arg(QFileInfo(path).fileName()));
+}
+
+void CMeasurementDlg::FinishRecording() {
+    if (recordPath.isEmpty()) {
+        return;
+    }
+    const std::string& csv = trend.Csv();
+    if (!WriteFileAtomically(QFile::encodeName(recordPath).toStdString(),
+                             reinterpret_cast<const unsigned char*>(csv.data()), csv.size())) {
+        Prompts().Message(this,
+                          QString::asprintf("Unable to write %s.", qUtf8Printable(recordPath)),
+                          PromptIcon::kExclamation, PromptButtons::kOk);
+    }
+    recordPath.clear();
+    ui->recordText->clear();
 }
 
 void CMeasurementDlg::Stop() {

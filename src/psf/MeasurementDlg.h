@@ -2,7 +2,9 @@
 // CMeasurementDlg: the measurement output of a controller that runs a PSF in Host mode
 // with binary measurement results. It requests scans once per Step or continuously
 // between Run and Stop, and shows for each measurement produced its lowest, highest and
-// present value since Run was pressed.
+// present value since Run was pressed. A chart follows the last readings of each
+// measurement during a Run, and Record to File... writes every reading of the next Run to
+// a CSV file.
 
 #include <QDialog>
 #include <QString>
@@ -10,6 +12,7 @@
 #include <memory>
 
 #include "psf/MeasurementStats.h"
+#include "psf/MeasurementTrend.h"
 
 class CControllerLink;
 class CMeasurementScan;
@@ -43,6 +46,10 @@ private:
     // Takes the scan's values into the statistics and shows the rows that changed.
     void ShowScan(const CMeasurementScan& scan);
     void ShowIdle(bool idle);
+    // Asks for the file that the next Run records to.
+    void ChooseRecordFile();
+    // Writes the Run's readings to the chosen file, if any, and forgets the file.
+    void FinishRecording();
 
     std::unique_ptr<Ui::CMeasurementDlg> ui;
     CSpreadSheet* grid;  // owned by the grid's table
@@ -50,4 +57,6 @@ private:
     int selection;
     std::array<MeasurementStats, 2> stats;
     bool running = false;
+    CMeasurementTrend trend;
+    QString recordPath;
 };

@@ -12,6 +12,7 @@
 #include "app/EditPsfSession.h"
 #include "protocol/ControllerLink.h"
 #include "psf/PsfCodes.h"
+#include "psf/PsfCompareDlg.h"
 #include "psf/PsfTryOut.h"
 #include "ui_PsfDlg.h"
 
@@ -134,6 +135,20 @@ void CPsfDlg::FillLists() {
     for (const auto& [list, output] : outputs) {
         Fill(list, std::span(kOutputTexts).first(static_cast<size_t>(OutputListLength(output))));
     }
+    const std::pair<QAbstractButton*, const char*> buttons[] = {
+        {ui->noSerialButton, kSerialModeTexts[0]},
+        {ui->measurementResultButton, kSerialModeTexts[1]},
+        {ui->allModeButton, kSerialModeTexts[2]},
+        {ui->maxMeasButton, kSerialModeTexts[3]},
+        {ui->sendOnClearButton, kSendOnTexts[0]},
+        {ui->sendOnRequestButton, kSendOnTexts[1]},
+        {ui->asciiButton, kTransmissionTypeTexts[0]},
+        {ui->binaryButton, kTransmissionTypeTexts[1]},
+        {ui->suppressClearDataBox, kSuppressClearDataText},
+        {ui->suppressHeaderBox, kSuppressHeaderText}};
+    for (const auto& [button, text] : buttons) {
+        button->setText(QString::fromLatin1(text));
+    }
 }
 
 void CPsfDlg::ConnectControls() {
@@ -199,6 +214,7 @@ void CPsfDlg::ConnectControls() {
     connect(ui->nullSpanButton, &QPushButton::clicked, this, [this] { AdjustNullSpan(*this); });
     connect(ui->saveButton, &QPushButton::clicked, this, &CPsfDlg::SavePsfFile);
     connect(ui->retrieveButton, &QPushButton::clicked, this, &CPsfDlg::RetrievePsfFile);
+    connect(ui->compareButton, &QPushButton::clicked, this, &CPsfDlg::ComparePsf);
     connect(ui->quitButton, &QPushButton::clicked, this, [this] { done(Rejected); });
     connect(ui->exitButton, &QPushButton::clicked, this, &CPsfDlg::ExitDialog);
 }
@@ -617,6 +633,15 @@ void CPsfDlg::RetrievePsfFile() {
         return;
     }
     ShowPsf();
+}
+
+void CPsfDlg::ComparePsf() {
+    CPsfCompareDlg::ControllerReader reader;
+    if (SelectedBySearch()) {
+        reader = [this](CPsf& other) { return Link().InputPsf(other); };
+    }
+    CPsfCompareDlg dialog(psf, reader, this);
+    dialog.exec();
 }
 
 void CPsfDlg::ExitDialog() {

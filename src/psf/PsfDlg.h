@@ -101,6 +101,8 @@ private:
     // 1 when the PSF was written or the operator cancelled, 0 when the write failed.
     int SavePsfFile();
     void RetrievePsfFile();
+    // The working copy beside a PSF file or the controller's PSF.
+    void ComparePsf();
     void ExitDialog();
 
     std::unique_ptr<Ui::CPsfDlg> ui;

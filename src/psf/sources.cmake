@@ -1,13 +1,17 @@
 list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MeasurementStats.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/MeasurementTrend.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Psf.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfCodes.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfCompare.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfWords.cpp
 )
 
 list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/MeasurementDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/NullSpanDlg.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PsfCompareDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfDlg.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfTryOut.cpp
 )

@@ -3,3 +3,7 @@ list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/Prompts.cpp
     ${CMAKE_CURRENT_LIST_DIR}/grid/SpreadSheet.cpp
 )
+
+list(APPEND TARN_PRINT_CHART_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/TrendChart.cpp
+)

@@ -91,6 +91,7 @@ TEST_F(MainFrameTest, StartsWithTitleMenuAndGreyedControllerCommands) {
     EXPECT_FALSE(Command(kCmdDiagnostics).isEnabled());
     EXPECT_FALSE(Command(kCmdAlignment).isEnabled());
     EXPECT_FALSE(Command(kCmdPartNumber).isEnabled());
+    EXPECT_FALSE(Command(kCmdReport).isEnabled());
     EXPECT_TRUE(Command(kCmdExit).isEnabled());
     EXPECT_TRUE(Command(kCmdAbout).isEnabled());
     // No "tarnhelp.hlp" in the current directory.
@@ -98,10 +99,11 @@ TEST_F(MainFrameTest, StartsWithTitleMenuAndGreyedControllerCommands) {
     EXPECT_FALSE(Command(kCmdHelpIndex).isEnabled());
 
     const QList<QAction*> menus = frame.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 3);
+    ASSERT_EQ(menus.size(), 4);
     EXPECT_EQ(menus[0]->text().toStdString(), "&SKELDA");
     EXPECT_EQ(menus[1]->text().toStdString(), "&Options");
-    EXPECT_EQ(menus[2]->text().toStdString(), "&Help");
+    EXPECT_EQ(menus[2]->text().toStdString(), "&Report");
+    EXPECT_EQ(menus[3]->text().toStdString(), "&Help");
     std::vector<std::string> skelda;
     for (QAction* action : menus[0]->menu()->actions()) {
         skelda.push_back(action->isSeparator() ? "-" : action->text().toStdString());
@@ -129,6 +131,7 @@ TEST_F(MainFrameTest, SelectionEnablesControllerCommandsAndPartNumbersNeedTheirS
     EXPECT_TRUE(Command(kCmdDiagnostics).isEnabled());
     EXPECT_TRUE(Command(kCmdAlignment).isEnabled());
     EXPECT_TRUE(Command(kCmdPartNumber).isEnabled());
+    EXPECT_TRUE(Command(kCmdReport).isEnabled());
 }
 
 TEST_F(MainFrameTest, SetPartNumberStaysGreyedWithoutPartNumbers) {

@@ -1,6 +1,8 @@
-// The two dialogs of trying a PSF out: the measurement output after a few steps of an
-// object passing through the curtain, and the null/span adjustment of both analog outputs.
+// The two dialogs of trying a PSF out: the measurement output after a Run of an object
+// passing through the curtain, with its trend chart, and the null/span adjustment of both
+// analog outputs.
 
+#include <QCoreApplication>
 #include <QPushButton>
 #include <array>
 
@@ -10,9 +12,12 @@
 #include "psf/NullSpanDlg.h"
 #include "psf/Psf.h"
 #include "serial/Clock.h"
+#include "serial/IdleHook.h"
 #include "sim/BeamMeasures.h"
+#include "sim/MovingObject.h"
 #include "sim/SimLine.h"
 #include "sim/SimPort.h"
+#include "ui/IdlePump.h"
 
 TARN_SCREENSHOT(MeasurementDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());
@@ -22,14 +27,20 @@ TARN_SCREENSHOT(MeasurementDlg) {
     controller.Psf().SetMeasMode(2, kTotalBlocked);
     CControllerLink link(std::make_unique<CSimPort>(line, clock, 19200, 'E'), 'C');
     CMeasurementDlg dialog(link, "FBB", "TBB", 3, nullptr);
-    // The object's leading edge at three places, five beams wide.
-    for (int first : {20, 31, 26}) {
-        controller.SetAllBlocked(false);
-        for (int channel = first; channel < first + 5; ++channel) {
-            controller.SetBlocked(channel);
+    // An object five beams wide crosses the 64 beams every four seconds; Stop after 12 s.
+    CMovingObject object(line, 5, 4000);
+    auto* stop = dialog.findChild<QPushButton*>("stopButton");
+    const uint32_t start = TickCount();
+    const CScopedIdleHandler pump([&] {
+        object.Place(line, static_cast<uint64_t>(clock.Now()) * 1000);
+        if (TicksSince(start) >= 12000 && stop->isEnabled()) {
+            stop->click();
         }
-        dialog.findChild<QPushButton*>("stepButton")->click();
-    }
+        CInputHold hold;
+        QCoreApplication::processEvents();
+        return 0;
+    });
+    dialog.findChild<QPushButton*>("runButton")->click();
     SaveShot(&dialog, outputFolder, "measurement-output.png");
 }
 
