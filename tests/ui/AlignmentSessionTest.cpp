@@ -10,8 +10,10 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "AlignmentFixture.h"
+#include "SimScanScript.h"
 #include "WhenModal.h"
 #include "alignment/AlignmentDlg.h"
 #include "app/AlignmentSession.h"
@@ -165,18 +167,50 @@ TEST_F(AlignmentSessionTest, RefusedAlignmentModeIsLeftInCaseTheControllerTookIt
     ExpectLeftAlone();
 }
 
-TEST_F(AlignmentSessionTest, AlignmentModeNotLeftIsToldAndTheLineStillResumed) {
+TEST_F(AlignmentSessionTest, AlignmentModeIsLeftAtTheSecondTryAndOnlyTwoFailuresAreTold) {
+    // lost: how many of the requests to leave alignment mode go unheard.
+    auto runAndLeave = [this](int lost) {
+        CWhen stop(Scanned, [] { Press("stopButton"); });
+        CWhen ok([&] { return stop.Done() && OperatorsTurn(); },
+                 [this, lost] {
+                     Silence(lost);
+                     Press("okButton");
+                 });
+        EXPECT_EQ(Run(), 1);
+    };
+    runAndLeave(1);  // the second request reaches the controller
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_EQ(Commands().substr(Commands().size() - 3), "xxv");
+    ExpectLeftAlone();
+
+    // Both are lost: the operator is told, and the line is resumed all the same.
+    runAndLeave(2);
+    ExpectOnlyMessage("Unable to exit alignment mode");
+    EXPECT_EQ(Commands().substr(Commands().size() - 3), "xxv");
+    EXPECT_FALSE(controller->IsSuspended());
+}
+
+TEST_F(AlignmentSessionTest, DialogHasItsLaidOutSizeBeforeTheFirstScan) {
+    QSize widgetAtFirstScan;
+    QSize windowAtFirstScan;
+    QSize settled;
+    QSize minimum;
+    CScanScript script(*controller, {0});
+    script.At(1, [&] {
+        widgetAtFirstScan = Dialog()->size();
+        windowAtFirstScan = Dialog()->windowHandle()->size();
+    });
     CWhen stop(Scanned, [] { Press("stopButton"); });
     CWhen ok([&] { return stop.Done() && OperatorsTurn(); },
-             [this] {
-                 Silence(1);
+             [&] {
+                 settled = Dialog()->size();
+                 minimum = Dialog()->minimumSizeHint();
                  Press("okButton");
              });
     EXPECT_EQ(Run(), 1);
-    ExpectOnlyMessage("Unable to exit alignment mode");
-    // The second try reaches the controller.
-    EXPECT_EQ(Commands().substr(Commands().size() - 3), "xxv");
-    ExpectLeftAlone();
+    EXPECT_EQ(settled.expandedTo(minimum), settled);
+    EXPECT_EQ(widgetAtFirstScan, settled);
+    EXPECT_EQ(windowAtFirstScan, settled);
 }
 
 TEST_F(AlignmentSessionTest, OnlyStopReachesTheDialogWhileTheLoopWaitsOnTheLine) {
