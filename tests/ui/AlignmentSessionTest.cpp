@@ -13,11 +13,11 @@
 #include <QWindow>
 
 #include "AlignmentFixture.h"
-#include "SimScanScript.h"
 #include "WhenModal.h"
 #include "alignment/AlignmentDlg.h"
 #include "app/AlignmentSession.h"
 #include "app/PortFactory.h"
+#include "serial/IdleHook.h"
 #include "sim/SimPort.h"
 #include "ui/IdlePump.h"
 
@@ -190,16 +190,26 @@ TEST_F(AlignmentSessionTest, AlignmentModeIsLeftAtTheSecondTryAndOnlyTwoFailures
     EXPECT_FALSE(controller->IsSuspended());
 }
 
-TEST_F(AlignmentSessionTest, DialogHasItsLaidOutSizeBeforeTheFirstScan) {
-    QSize widgetAtFirstScan;
-    QSize windowAtFirstScan;
+TEST_F(AlignmentSessionTest, DialogIsUpAtItsLaidOutSizeBeforeItsFirstExchange) {
+    // At every wait on the line while the dialog is shown: whether the window system shows
+    // its window yet, and the window's size.
+    struct Look {
+        bool windowUp;
+        QSize size;
+    };
+    std::vector<Look> looks;
+    CScopedIdleHandler watch([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<CAlignmentDlg*>(widget) != nullptr && widget->isVisible()) {
+                looks.push_back({widget->windowHandle()->isVisible(), widget->size()});
+            }
+        }
+        CInputHold hold;
+        QCoreApplication::processEvents();
+        return 0;
+    });
     QSize settled;
     QSize minimum;
-    CScanScript script(*controller, {0});
-    script.At(1, [&] {
-        widgetAtFirstScan = Dialog()->size();
-        windowAtFirstScan = Dialog()->windowHandle()->size();
-    });
     CWhen stop(Scanned, [] { Press("stopButton"); });
     CWhen ok([&] { return stop.Done() && OperatorsTurn(); },
              [&] {
@@ -208,9 +218,10 @@ TEST_F(AlignmentSessionTest, DialogHasItsLaidOutSizeBeforeTheFirstScan) {
                  Press("okButton");
              });
     EXPECT_EQ(Run(), 1);
+    ASSERT_FALSE(looks.empty());
+    EXPECT_TRUE(looks.front().windowUp);
+    EXPECT_EQ(looks.front().size, settled);
     EXPECT_EQ(settled.expandedTo(minimum), settled);
-    EXPECT_EQ(widgetAtFirstScan, settled);
-    EXPECT_EQ(windowAtFirstScan, settled);
 }
 
 TEST_F(AlignmentSessionTest, OnlyStopReachesTheDialogWhileTheLoopWaitsOnTheLine) {
