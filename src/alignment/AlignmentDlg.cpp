@@ -100,8 +100,16 @@ void CAlignmentDlg::showEvent(QShowEvent* event) {
     if (event->spontaneous()) {
         return;
     }
-    Reconnect();
-    QMetaObject::invokeMethod(this, &CAlignmentDlg::Start, Qt::QueuedConnection);
+    // The show event comes before the window system shows the window. Reconnecting here
+    // would let the idle pump deliver the window's first, unlaid-out geometry meanwhile,
+    // and the window would open at that size: both run once the window is up.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            Reconnect();
+            Start();
+        },
+        Qt::QueuedConnection);
 }
 
 void CAlignmentDlg::Reconnect() {

@@ -54,8 +54,8 @@ public:
     void reject() override;
 
 protected:
-    // When the dialog is shown (not when hidden): reconnect and post Start, so that
-    // scanning begins as soon as the operator sees the dialog.
+    // When the dialog is shown (not when hidden): reconnect and Start, posted so that
+    // scanning begins as soon as the operator sees the dialog at its laid-out size.
     void showEvent(QShowEvent* event) override;
 
 private:

@@ -61,11 +61,10 @@ int CAlignmentSession::Execute() {
         dialog.SetInitialMap(map);
         busy.reset();
         dialog.exec();
-        if (!Link()->ExitAlignmentMode()) {
+        // A second try, so that a lost request does not leave the controller in alignment
+        // mode; the operator hears of a failure only when that one fails too.
+        if (!Link()->ExitAlignmentMode() && !Link()->ExitAlignmentMode()) {
             Tell(kExitFailed);
-            // One more try, so that a lost request does not leave the controller in
-            // alignment mode.
-            Link()->ExitAlignmentMode();
         }
     }
     ResumeKnownControllers();

@@ -64,10 +64,13 @@ void CServiceSession::ResumeKnownControllers() {
 // or spoilt frame, or a late answer still on its way, must not leave the controller with
 // a trial PSF. A file that cannot be written is said so, and the question comes again:
 // the operator's file is the only copy of the controller's original PSF.
-void CServiceSession::RestoreOriginalPsf(CPsf& psf) {
+void CServiceSession::RestoreOriginalPsf(CPsf& psf, const std::function<void()>& beforeRetry) {
     int restored = link->OutputPsf(psf);
     if (!restored) {
         DelayMs(kRestorePauseMs);
+        if (beforeRetry) {
+            beforeRetry();
+        }
         restored = link->OutputPsf(psf);
     }
     if (restored) {

@@ -7,6 +7,7 @@
 // while the command runs.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "protocol/ControllerLink.h"
@@ -36,7 +37,9 @@ public:
     // Sends psf, the PSF the controller held before the operator tried out another one,
     // back to it and pauses a second. When the controller does not take it at the second
     // try either, the operator is offered to save it to a PSF file, so that it is not lost.
-    void RestoreOriginalPsf(CPsf& psf);
+    // beforeRetry, when given, runs before the second try, e.g. to address the controller
+    // where the first try could not reach it.
+    void RestoreOriginalPsf(CPsf& psf, const std::function<void()>& beforeRetry = {});
 
     ControllerTable* Table() const { return table; }
     QWidget* Owner() const { return owner; }

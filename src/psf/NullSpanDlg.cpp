@@ -7,6 +7,7 @@
 
 #include "protocol/ControllerLink.h"
 #include "psf/Psf.h"
+#include "ui/InputRules.h"
 #include "ui/Prompts.h"
 #include "ui_NullSpanDlg.h"
 
@@ -20,6 +21,7 @@ constexpr CRange kNullRange{0, 1000};
 constexpr CRange kSpanRange{1500, 4095};
 constexpr std::array<CRange, 4> kRanges = {kNullRange, kSpanRange, kNullRange, kSpanRange};
 constexpr int kPageStep = 100;  // the thumb's size only: page clicks do not move the bar
+constexpr int kBoxLength = 4;   // characters the operator can type into a box
 
 constexpr const char* kUpdateFailed = "Unable to update Null/Span Information.";
 
@@ -53,6 +55,7 @@ CNullSpanDlg::CNullSpanDlg(CPsf& psf, CControllerLink& link, const Values& initi
     boxes = {ui->null1Edit, ui->span1Edit, ui->null2Edit, ui->span2Edit};
     bars = {ui->null1Bar, ui->span1Bar, ui->null2Bar, ui->span2Bar};
     for (size_t i = 0; i < boxes.size(); ++i) {
+        LimitTyping(boxes[i], kBoxLength);
         ShowInBox(i, current[i]);
         // A value outside the range puts the bar at the nearer end; the box keeps it.
         bars[i]->setRange(kRanges[i].low, kRanges[i].high);

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <span>
 
@@ -14,6 +13,7 @@
 #include "psf/PsfCodes.h"
 #include "psf/PsfCompareDlg.h"
 #include "psf/PsfTryOut.h"
+#include "ui/InputRules.h"
 #include "ui_PsfDlg.h"
 
 namespace {
@@ -53,13 +53,6 @@ void UncheckAll(QButtonGroup* group) {
     group->setExclusive(true);
 }
 
-// Limits what the operator can type into box to length characters; the program's own
-// texts are not cut.
-void LimitLength(QLineEdit* box, int length) {
-    box->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral(".{0,%1}").arg(length)), box));
-}
-
 }  // namespace
 
 CPsfDlg::CPsfDlg(ControllerTable& table, CEditPsfSession& session, QWidget* parent)
@@ -76,7 +69,7 @@ CPsfDlg::CPsfDlg(ControllerTable& table, CEditPsfSession& session, QWidget* pare
     ConnectControls();
     setFixedSize(sizeHint());
 
-    LimitLength(ui->triggerChannelBox, kTriggerBoxLength);
+    LimitTyping(ui->triggerChannelBox, kTriggerBoxLength);
     if (SelectedBySearch() && !Link().InputPsf(psf)) {
         Message(QStringLiteral("Unable to Upload PSF"));
     }
@@ -118,6 +111,10 @@ bool CPsfDlg::SelectedBySearch() const {
 }
 
 void CPsfDlg::FillLists() {
+    // Scrolling over the dialog must not change a list the pointer happens to cross.
+    for (QComboBox* list : findChildren<QComboBox*>()) {
+        TakeWheelOnlyWithFocus(list);
+    }
     Fill(ui->controllerIdList, kControllerIdTexts);
     Fill(ui->baudRateList, kBaudRateTexts);
     Fill(ui->parityList, kParityTexts);
@@ -174,7 +171,7 @@ void CPsfDlg::ConnectControls() {
                 });
         for (SetPointBox which : kSetPointBoxes) {
             QLineEdit* box = Box(n, which);
-            LimitLength(box, kSetPointBoxLength);
+            LimitTyping(box, kSetPointBoxLength);
             box->installEventFilter(this);
             connect(box, &QLineEdit::textChanged, this, [this, n, which] { BoxChanged(n, which); });
         }

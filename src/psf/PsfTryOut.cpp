@@ -22,6 +22,14 @@ void Tell(CPsfDlg& dialog, const char* text, PromptIcon icon = PromptIcon::kExcl
     Prompts().Message(&dialog, QString::fromLatin1(text), icon, PromptButtons::kOk);
 }
 
+// Addresses the link to a controller with this ID at this rate.
+void Address(CControllerLink& link, char id, int baudIndex) {
+    link.SetId(id);
+    if (link.GetBaudIndex() != baudIndex) {
+        link.SetBaudIndex(baudIndex);
+    }
+}
+
 }  // namespace
 
 int ExecutePsf(CPsfDlg& dialog) {
@@ -37,6 +45,8 @@ int ExecutePsf(CPsfDlg& dialog) {
     const int selection = (first ? 1 : 0) | (second ? 2 : 0);
 
     CControllerLink& link = dialog.Link();
+    const char previousId = link.Id();
+    const int previousBaud = link.GetBaudIndex();
     CPsf saved;
     CPsf trial;
     if (!link.InputPsf(saved)) {
@@ -53,20 +63,23 @@ int ExecutePsf(CPsfDlg& dialog) {
 
     // From here on the controller may hold the trial PSF, also when only its
     // acknowledgement was lost, and the saved one must go back whatever happens in
-    // between. The link follows the ID and rate that the controller was last given, or
-    // neither the scans nor the restore would reach it.
-    link.SetId(static_cast<char>(trial.GetControllerId()));
-    link.SetBaudIndex(dialog.BaudRateIndex());
+    // between. A controller takes the trial's ID and rate with the trial: once it
+    // acknowledged it, the scans and the restore go there. Without the acknowledgement it
+    // most likely still has its previous ones, so the restore tries there first and then
+    // at the trial's.
+    const auto addressTrial = [&] {
+        Address(link, static_cast<char>(trial.GetControllerId()), dialog.BaudRateIndex());
+    };
     if (accepted) {
+        addressTrial();
         CMeasurementDlg measurement(link, dialog.MeasName(1), dialog.MeasName(2), selection,
                                     &dialog);
         measurement.exec();
+        dialog.Session().RestoreOriginalPsf(saved);
+    } else {
+        dialog.Session().RestoreOriginalPsf(saved, addressTrial);
     }
-    dialog.Session().RestoreOriginalPsf(saved);
-    link.SetId(static_cast<char>(saved.GetControllerId()));
-    if (trial.GetBaudIndex() != saved.GetBaudIndex()) {
-        link.SetBaudIndex(saved.GetBaudIndex());
-    }
+    Address(link, previousId, previousBaud);
     return accepted ? 1 : 0;
 }
 

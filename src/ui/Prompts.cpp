@@ -1,7 +1,9 @@
 #include "ui/Prompts.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -52,12 +54,40 @@ int AnswerOf(int button) {
     }
 }
 
+// A message box. Qt lets Esc and the close box answer No when there is no Cancel; a
+// question of Yes and No alone takes neither, so that it is never answered by accident.
+class CMessageBox final : public QMessageBox {
+public:
+    CMessageBox(PromptIcon icon, const QString& text, PromptButtons buttons, QWidget* owner)
+        : QMessageBox(QtIcon(icon), QString::fromLatin1(kAppTitle), text, QtButtons(buttons),
+                      owner),
+          buttonsOnly(buttons == PromptButtons::kYesNo) {}
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (buttonsOnly && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (buttonsOnly) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    bool buttonsOnly;
+};
+
 class CQtPrompts final : public CPrompts {
 public:
     int Message(QWidget* owner, const QString& text, PromptIcon icon,
                 PromptButtons buttons) override {
-        QMessageBox box(QtIcon(icon), QString::fromLatin1(kAppTitle), text, QtButtons(buttons),
-                        owner);
+        CMessageBox box(icon, text, buttons, owner);
         return AnswerOf(box.exec());
     }
 

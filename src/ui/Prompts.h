@@ -9,6 +9,8 @@
 class QWidget;
 
 enum class PromptIcon { kNone, kExclamation, kStop, kQuestion, kInformation };
+// A question of Yes and No alone is answered only by its buttons, never by Esc or the
+// close box.
 enum class PromptButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 
 // The button that ended a message box, numbered as the classic dialog results.

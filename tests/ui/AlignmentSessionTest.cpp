@@ -10,12 +10,14 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include "AlignmentFixture.h"
 #include "WhenModal.h"
 #include "alignment/AlignmentDlg.h"
 #include "app/AlignmentSession.h"
 #include "app/PortFactory.h"
+#include "serial/IdleHook.h"
 #include "sim/SimPort.h"
 #include "ui/IdlePump.h"
 
@@ -165,18 +167,61 @@ TEST_F(AlignmentSessionTest, RefusedAlignmentModeIsLeftInCaseTheControllerTookIt
     ExpectLeftAlone();
 }
 
-TEST_F(AlignmentSessionTest, AlignmentModeNotLeftIsToldAndTheLineStillResumed) {
+TEST_F(AlignmentSessionTest, AlignmentModeIsLeftAtTheSecondTryAndOnlyTwoFailuresAreTold) {
+    // lost: how many of the requests to leave alignment mode go unheard.
+    auto runAndLeave = [this](int lost) {
+        CWhen stop(Scanned, [] { Press("stopButton"); });
+        CWhen ok([&] { return stop.Done() && OperatorsTurn(); },
+                 [this, lost] {
+                     Silence(lost);
+                     Press("okButton");
+                 });
+        EXPECT_EQ(Run(), 1);
+    };
+    runAndLeave(1);  // the second request reaches the controller
+    EXPECT_TRUE(prompts.Texts().empty());
+    EXPECT_EQ(Commands().substr(Commands().size() - 3), "xxv");
+    ExpectLeftAlone();
+
+    // Both are lost: the operator is told, and the line is resumed all the same.
+    runAndLeave(2);
+    ExpectOnlyMessage("Unable to exit alignment mode");
+    EXPECT_EQ(Commands().substr(Commands().size() - 3), "xxv");
+    EXPECT_FALSE(controller->IsSuspended());
+}
+
+TEST_F(AlignmentSessionTest, DialogIsUpAtItsLaidOutSizeBeforeItsFirstExchange) {
+    // At every wait on the line while the dialog is shown: whether the window system shows
+    // its window yet, and the window's size.
+    struct Look {
+        bool windowUp;
+        QSize size;
+    };
+    std::vector<Look> looks;
+    CScopedIdleHandler watch([&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<CAlignmentDlg*>(widget) != nullptr && widget->isVisible()) {
+                looks.push_back({widget->windowHandle()->isVisible(), widget->size()});
+            }
+        }
+        CInputHold hold;
+        QCoreApplication::processEvents();
+        return 0;
+    });
+    QSize settled;
+    QSize minimum;
     CWhen stop(Scanned, [] { Press("stopButton"); });
     CWhen ok([&] { return stop.Done() && OperatorsTurn(); },
-             [this] {
-                 Silence(1);
+             [&] {
+                 settled = Dialog()->size();
+                 minimum = Dialog()->minimumSizeHint();
                  Press("okButton");
              });
     EXPECT_EQ(Run(), 1);
-    ExpectOnlyMessage("Unable to exit alignment mode");
-    // The second try reaches the controller.
-    EXPECT_EQ(Commands().substr(Commands().size() - 3), "xxv");
-    ExpectLeftAlone();
+    ASSERT_FALSE(looks.empty());
+    EXPECT_TRUE(looks.front().windowUp);
+    EXPECT_EQ(looks.front().size, settled);
+    EXPECT_EQ(settled.expandedTo(minimum), settled);
 }
 
 TEST_F(AlignmentSessionTest, OnlyStopReachesTheDialogWhileTheLoopWaitsOnTheLine) {

@@ -186,6 +186,26 @@ TEST_F(DiagnosticsDlgTest, RefreshAfterTheControllerLostBoardsLeavesNoStaleRow) 
     EXPECT_TRUE(prompts.Texts().empty());
 }
 
+TEST_F(DiagnosticsDlgTest, EnterOnExitClosesAndElsewhereRefreshes) {
+    CDiagnosticsSession session(&table, &owner, 0, 'E', 9600);
+    ASSERT_EQ(session.OpenConnection(), 1);
+    ASSERT_EQ(session.ReadBothDiagnostics(), 1);
+    CDiagnosticsDlg dialog(&owner, &session);
+    dialog.show();
+    auto* grid = dialog.findChild<QTableWidget*>("grid");
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(Commands(), "IJIJ");
+    EXPECT_TRUE(dialog.isVisible());
+
+    QPushButton* exit = Button(dialog, "exitButton");
+    exit->setFocus();
+    QTest::keyClick(exit, Qt::Key_Return);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(Commands(), "IJIJ");
+}
+
 TEST_F(DiagnosticsDlgTest, RefreshThatCannotReadTellsAndShowsWhatTheRecordsHold) {
     controller->SetBoards(2, 2);
     CDiagnosticsSession session(&table, &owner, 0, 'E', 9600);

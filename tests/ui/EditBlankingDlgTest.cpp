@@ -162,6 +162,35 @@ TEST_F(EditBlankingDlgTest, CancelSendsNothingWhateverWasEdited) {
     EXPECT_TRUE(Frames().empty());
 }
 
+TEST_F(EditBlankingDlgTest, EnterPressesTheFocusedButtonAndOkElsewhere) {
+    auto enterOn = [this](QWidget* widget) {
+        widget->setFocus();
+        QTest::keyClick(widget, Qt::Key_Return);
+    };
+    Open(CBlankingMap(64));
+    ClickCell(3, 3);
+    enterOn(dialog->findChild<QPushButton*>("cancelButton"));
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(Frames().empty());
+
+    Open(CBlankingMap(64));
+    enterOn(dialog->findChild<QPushButton*>("selectAllButton"));
+    EXPECT_EQ(table->selectionModel()->selectedIndexes().size(), 64);
+    enterOn(dialog->findChild<QPushButton*>("blankSelectedButton"));
+    EXPECT_EQ(Boxes(), Rows(4, "1111111111111111"));
+    enterOn(dialog->findChild<QPushButton*>("clearSelectedButton"));
+    EXPECT_EQ(Boxes(), Rows(4, "................"));
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(Frames().empty());
+
+    // Enter in the grid is OK.
+    ClickCell(2, 1);
+    enterOn(table);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(Frames(), std::vector<Bytes>{OutputFrame(MapOf(64, {1}))});
+}
+
 TEST_F(EditBlankingDlgTest, SelectAllThenBlankOrClearCoversEveryChannel) {
     Open(MapOf(128, {5, 100}));
     Click("selectAllButton");

@@ -58,7 +58,6 @@ const std::string kReceiver = "Error Reading VARN Receiver Diagnostics.";
 const std::string kAborted = "\nAlignment aborted...";
 const std::string kBlankingUnread = "Unable to upload blanking fields from controller.";
 const std::string kEnterRefused = "Unable to enter alignment mode";
-const std::string kExitRefused = "Unable to exit alignment mode";
 const std::string kScanFailed = "Unable to Input Scan.";
 const std::string kClearRefused = "Unable to clear blanking fields in controller.";
 const std::string kInitialRefused = "Unable to restore initial controller blanking fields.";
@@ -244,15 +243,16 @@ std::vector<Expectation> Expectations() {
         expectation.Add(spoils);
         return expectation;
     };
-    all.push_back(alignment("AlignmentOk", "VIJbaxvVbaSSxv", {same, same, {kExitRefused}, same}, 1,
+    // One fault at the exit from alignment mode is mended by a second request unnoticed.
+    all.push_back(alignment("AlignmentOk", "VIJbaxvVbaSSxv", {same, same, same, same}, 1,
                             {{11, kLate, 13}, {12, kLate, 13}, {12, kExtra, 13}}));
     for (const char* name : {"AlignmentCancel", "AlignmentSaveFile", "AlignmentEditCancel"}) {
-        all.push_back(alignment(
-            name, "VIJbaxvVbaSSBxv", {same, same, {kInitialRefused}, {kExitRefused}, same}, 1,
-            {{11, kLate, 13}, {12, kLate, 13}, {12, kExtra, 13}, {13, kExtra, 14}}));
+        all.push_back(
+            alignment(name, "VIJbaxvVbaSSBxv", {same, same, {kInitialRefused}, same, same}, 1,
+                      {{11, kLate, 13}, {12, kLate, 13}, {12, kExtra, 13}, {13, kExtra, 14}}));
     }
     all.push_back(alignment("AlignmentStart", "VIJbaxvVbaSSSSBxv",
-                            {same, same, same, same, {kInitialRefused}, {kExitRefused}, same}, 2,
+                            {same, same, same, same, {kInitialRefused}, same, same}, 2,
                             {{11, kLate, 15},
                              {12, kLate, 15},
                              {13, kLate, 15},
@@ -260,12 +260,11 @@ std::vector<Expectation> Expectations() {
                              {14, kExtra, 15},
                              {15, kExtra, 16}}));
     all.push_back(alignment(
-        "AlignmentStep", "VIJbaxvVbaSSSBxv",
-        {same, same, same, {kInitialRefused}, {kExitRefused}, same}, 2,
+        "AlignmentStep", "VIJbaxvVbaSSSBxv", {same, same, same, {kInitialRefused}, same, same}, 2,
         {{11, kLate, 14}, {12, kLate, 14}, {13, kLate, 14}, {13, kExtra, 14}, {14, kExtra, 15}}));
     const auto changeAndCancel = [&](const char* name, const std::string& refused) {
         return alignment(name, "VIJbaxvVbaSSBSBxv",
-                         {same, same, {refused}, same, {kInitialRefused}, {kExitRefused}, same}, 2,
+                         {same, same, {refused}, same, {kInitialRefused}, same, same}, 2,
                          {{11, kLate, 13},
                           {12, kLate, 13},
                           {12, kExtra, 13},
@@ -289,7 +288,7 @@ std::vector<Expectation> Expectations() {
                           {refused},
                           same,
                           {kInitialRefused},
-                          {kExitRefused},
+                          same,
                           same},
                          3,
                          {{11, kLate, 13},

@@ -133,6 +133,23 @@ TEST_F(NullSpanDlgTest, OpensOnTheReportedValuesAndOutOfRangeValuesPutTheBarAtTh
     EXPECT_EQ(dialog->Current(), (Values{1200, 4000, 200, 1000}));
 }
 
+TEST_F(NullSpanDlgTest, ValuesLongerThanFourDigitsAreShownAndSentWhole) {
+    controller->Psf().SetAnalogSpan(1, 12345);
+    controller->Psf().SetAnalogNull(2, 10000);
+    auto dialog = Open();
+    EXPECT_EQ(Box(*dialog, 1)->text(), "12345");
+    EXPECT_EQ(Box(*dialog, 2)->text(), "10000");
+    EXPECT_EQ(dialog->Current(), (Values{100, 12345, 10000, 3000}));
+    Click(*dialog, "nullUpdateButton");
+    EXPECT_EQ(FramesAfterOpening(), std::vector<Bytes>{NullSpanFrame('n', 100, 10000)});
+
+    // Leaving the box clamps the whole value.
+    Box(*dialog, 1)->setFocus();
+    QTest::keyClick(Box(*dialog, 1), Qt::Key_Tab);
+    EXPECT_EQ(Box(*dialog, 1)->text(), "4095");
+    EXPECT_EQ(Bar(*dialog, 1)->value(), 4095);
+}
+
 TEST_F(NullSpanDlgTest, LeavingABoxClampsItsValueToTheRangeAndMovesTheBar) {
     auto dialog = Open();
     TypeAndLeave(*dialog, 1, "5000");

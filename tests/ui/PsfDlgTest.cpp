@@ -17,6 +17,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 #include <memory>
 
 #include "ScriptedPrompts.h"
@@ -416,6 +417,42 @@ TEST_F(PsfDlgTest, ListsStoreTheirCodes) {
     EXPECT_EQ(psf.GetParityIndex(), 1);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Changed Parity"});
     EXPECT_EQ(prompts.Messages()[0].icon, PromptIcon::kExclamation);
+}
+
+TEST_F(PsfDlgTest, ListsTakeTheWheelOnlyWithTheFocus) {
+    CPsfDlg& psfDlg = Open();
+    Activate();
+    const CPsf& psf = psfDlg.Psf();
+    // One notch away from the entry shown, as the window system delivers it.
+    auto wheel = [](QComboBox* list) {
+        const QPoint inside(5, 5);
+        QWheelEvent event(inside, list->mapToGlobal(inside), QPoint(),
+                          QPoint(0, list->currentIndex() > 0 ? 120 : -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&event);
+        QApplication::instance()->notify(list, &event);
+    };
+    Button("quitButton")->setFocus();
+    ASSERT_TRUE(Button("quitButton")->hasFocus());
+    const int parity = psf.GetParityIndex();
+    const int id = psf.GetControllerId();
+    const int baud = psf.GetBaudIndex();
+    for (const char* name : {"parityList", "controllerIdList", "baudRateList", "meas1List"}) {
+        const int shown = List(name)->currentIndex();
+        wheel(List(name));
+        EXPECT_EQ(List(name)->currentIndex(), shown) << name;
+        EXPECT_FALSE(List(name)->hasFocus()) << name;
+    }
+    EXPECT_EQ(psf.GetParityIndex(), parity);
+    EXPECT_EQ(psf.GetControllerId(), id);
+    EXPECT_EQ(psf.GetBaudIndex(), baud);
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    // The list the operator moved to takes it, one entry a notch.
+    List("parityList")->setFocus();
+    wheel(List("parityList"));
+    EXPECT_NE(psf.GetParityIndex(), parity);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Changed Parity"});
 }
 
 TEST_F(PsfDlgTest, IdOrBaudRateOfAControllerOnTheLineIsRefused) {

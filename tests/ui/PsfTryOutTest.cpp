@@ -217,6 +217,43 @@ TEST_F(PsfTryOutTest, ExecuteStopsWithoutIconWhenTheTrialPsfIsNotAccepted) {
     EXPECT_EQ(ImageOf(controller->Psf()), ImageOf(original));
 }
 
+TEST_F(PsfTryOutTest, UnacknowledgedTrialWithANewIdAndRateIsUndoneWhereTheControllerIs) {
+    Open();
+    Choose("controllerIdList", 'E' - 'A');
+    Choose("baudRateList", 2);
+    const CPsf trial = Trial();
+    {
+        // The trial goes unheard: the controller keeps its PSF, ID and rate.
+        COnFrame silence(*controller, 'G', 2, [this] {
+            controller->AddFault({SimFaultKind::silence, 1});
+        });
+        EXPECT_EQ(ExecutePsf(*dialog), 0);
+    }
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Unable to output PSF."});
+    EXPECT_EQ(FramesAfterOpening(),
+              (std::vector<Bytes>{Frame('C', 'G'), PsfFrame('C', trial), PsfFrame('C', original)}));
+    EXPECT_EQ(ImageOf(controller->Psf()), ImageOf(original));
+
+    // The controller takes the trial and only its acknowledgement is spoilt: the second
+    // try reaches it at the trial's ID and rate.
+    const size_t before = FramesTo(*controller).size();
+    {
+        COnFrame spoil(*controller, 'G', 3, [this] {
+            controller->AddFault({SimFaultKind::wrongLetter, 1});
+        });
+        EXPECT_EQ(ExecutePsf(*dialog), 0);
+    }
+    EXPECT_EQ(prompts.Texts().size(), 2u);
+    const std::vector<Bytes> frames = FramesTo(*controller);
+    EXPECT_EQ(std::vector<Bytes>(frames.begin() + static_cast<long>(before), frames.end()),
+              (std::vector<Bytes>{Frame('C', 'G'), PsfFrame('C', trial), PsfFrame('E', original)}));
+    EXPECT_EQ(controller->Id(), 'C');
+    EXPECT_EQ(controller->BaudIndex(), 0);
+    EXPECT_EQ(ImageOf(controller->Psf()), ImageOf(original));
+    EXPECT_EQ(dialog->Link().Id(), 'C');
+    EXPECT_EQ(dialog->Link().GetBaudIndex(), 0);
+}
+
 TEST_F(PsfTryOutTest, FailedScansStillEndWithThePreviousPsfRestored) {
     Open();
     CWhenModal<CMeasurementDlg> measure([this](CMeasurementDlg& measurement) {
