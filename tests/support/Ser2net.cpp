@@ -59,7 +59,11 @@ CSer2net::CSer2net(const std::string& device) : port(FreeLoopbackPort()) {
     std::ofstream(config) << "%YAML 1.1\n---\n"
                              "connection: &line\n"
                              "  accepter: telnet(rfc2217),tcp,127.0.0.1,"
-                          << port << "\n  connector: serialdev," << device << ",9600n81,local\n";
+                          << port << "\n  connector: serialdev," << device
+                          << ",9600n81,local\n"
+                          // Bytes go on as they come, not gathered for a quiet moment
+                          // first: the reply windows are short.
+                          << "  options:\n    chardelay: false\n";
 }
 
 CSer2net::~CSer2net() {
