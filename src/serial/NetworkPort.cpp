@@ -37,7 +37,7 @@ constexpr unsigned kChunk = 1024;
 
 constexpr const char* kNoAnswerFormat = "No answer from %s";
 constexpr const char* kRefusedFormat = "Connection refused by %s";
-constexpr const char* kUnknownHostFormat = "Unknown host in %s";
+constexpr const char* kUnknownHostFormat = "Host not found: %s";
 constexpr const char* kLostFormat = "Connection to %s lost";
 
 unsigned Bit(unsigned char command) {

@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <memory>
 #include <string>
@@ -161,22 +157,12 @@ TEST_F(DeviceServerTest, AServerStoppedDuringAScanLoopIsReportedAndBackAfterARes
 }
 
 TEST(DeviceServerAddressTest, AHostThatAcceptsButNeverAnswersIsNoAnswer) {
-    // The kernel completes the connection to a listening socket that nobody serves.
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    ASSERT_EQ(0, bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address));
-    ASSERT_EQ(0, listen(listener, 1));
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &size);
-    const unsigned port = ntohs(address.sin_port);
+    const CIdleListener silent;
     const auto start = SteadyClock::now();
-    auto silent = OpenAt(port);
+    auto port = OpenAt(silent.Port());
     EXPECT_LT(MsSince(start), CNetworkPort::kAnswerWaitMs + 500);
-    EXPECT_EQ("No answer from 127.0.0.1:" + std::to_string(port),
-              std::string(silent->StatusText(silent->Status())));
-    close(listener);
+    EXPECT_EQ("No answer from 127.0.0.1:" + std::to_string(silent.Port()),
+              std::string(port->StatusText(port->Status())));
 }
 
 }  // namespace

@@ -52,6 +52,19 @@ unsigned FreeLoopbackPort() {
     return ntohs(address.sin_port);
 }
 
+CIdleListener::CIdleListener() : fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address = Loopback(0);
+    socklen_t size = sizeof address;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+        listen(fd, 1) == 0 && getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        port = ntohs(address.sin_port);
+    }
+}
+
+CIdleListener::~CIdleListener() {
+    close(fd);
+}
+
 CSer2net::CSer2net(const std::string& device) : port(FreeLoopbackPort()) {
     char name[] = "/tmp/tarn-ser2net-XXXXXX";
     folder = mkdtemp(name) != nullptr ? name : "/tmp";

@@ -36,3 +36,19 @@ private:
 
 // A TCP port on the loopback interface that nothing listens on just now.
 unsigned FreeLoopbackPort();
+
+// A listening socket on the loopback interface that nobody serves: the kernel completes
+// connections to it, and nothing is ever sent. Closed when the object goes.
+class CIdleListener {
+public:
+    CIdleListener();
+    ~CIdleListener();
+    CIdleListener(const CIdleListener&) = delete;
+    CIdleListener& operator=(const CIdleListener&) = delete;
+
+    unsigned Port() const { return port; }
+
+private:
+    int fd = -1;
+    unsigned port = 0;
+};

@@ -2,10 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -112,18 +108,13 @@ TEST_F(PortSetupDlgTest, TestTellsWhatAnsweredAtTheAddress) {
     test->click();
 
     // A raw TCP server: a listening socket the kernel connects to.
-    const int listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in where{};
-    where.sin_family = AF_INET;
-    where.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof where;
-    ASSERT_EQ(0, bind(listener, reinterpret_cast<const sockaddr*>(&where), sizeof where));
-    ASSERT_EQ(0, listen(listener, 1));
-    getsockname(listener, reinterpret_cast<sockaddr*>(&where), &size);
-    const std::string raw = "127.0.0.1:" + std::to_string(ntohs(where.sin_port));
-    address->setText(QString::fromStdString("tcp://" + raw));
-    test->click();
-    close(listener);
+    const std::string raw = [&] {
+        const CIdleListener listener;
+        const std::string where = "127.0.0.1:" + std::to_string(listener.Port());
+        address->setText(QString::fromStdString("tcp://" + where));
+        test->click();
+        return where;
+    }();
     EXPECT_EQ((std::vector<std::string>{
                   "No connection:\nConnection refused by " + closed,
                   raw + " answers.\nIts serial line settings are fixed on the server."}),
