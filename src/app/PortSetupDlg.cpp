@@ -49,8 +49,7 @@ CPortSetupDlg::CPortSetupDlg(QWidget* parent, int portIndex, std::string setting
     connect(ui->portCombo, &QComboBox::currentIndexChanged, this,
             &CPortSetupDlg::ShowCurrentDevice);
     // A device picked from the list replaces a server address shown for the port.
-    connect(ui->deviceList, &QListWidget::itemSelectionChanged, ui->addressEdit,
-            &QLineEdit::clear);
+    connect(ui->deviceList, &QListWidget::itemSelectionChanged, ui->addressEdit, &QLineEdit::clear);
     connect(ui->testButton, &QPushButton::clicked, this, &CPortSetupDlg::TestAddress);
     connect(ui->buttonBox, &QDialogButtonBox::accepted, this, &CPortSetupDlg::accept);
     connect(ui->buttonBox, &QDialogButtonBox::rejected, this, &CPortSetupDlg::reject);
