@@ -6,7 +6,10 @@
 // plus the wire time of the 3-byte request and the 99-byte reply), the processor time the
 // dialog's thread used, and the time to redraw the 48 rows of the beam grid.
 //
-// Usage: bench_alignment [seconds (default 10)] [redraws (default 500)]
+// With --ser2net the loop goes through the serial-to-network proxy serving the
+// pseudo-terminal on a loopback port.
+//
+// Usage: bench_alignment [--ser2net] [seconds (default 10)] [redraws (default 500)]
 
 #include <time.h>
 
@@ -18,10 +21,10 @@
 #include <cstdlib>
 #include <memory>
 
+#include "BenchPort.h"
 #include "alignment/AlignmentDlg.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
-#include "serial/ComPort.h"
 #include "serial/IdleHook.h"
 #include "sim/MovingObject.h"
 #include "sim/PtyServer.h"
@@ -62,6 +65,7 @@ double RedrawMs(CAlignmentDlg& dialog, int redraws) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    CBenchPort bench(argc, argv);
     const uint32_t durationMs =
         static_cast<uint32_t>((argc > 1 ? std::atof(argv[1]) : 10.0) * 1000);
     const int redraws = argc > 2 ? std::atoi(argv[2]) : 500;
@@ -88,10 +92,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     server.Start();
-    auto port = std::make_unique<CComPort>(0, kBaud, 'E', 8, 1, 0, 1, 0, 0, 0, server.DevicePath());
-    if (port->Status() != 0) {
-        std::fprintf(stderr, "cannot open %s: %s\n", server.DevicePath().c_str(),
-                     port->StatusText(port->Status()));
+    auto port = bench.Open(server.DevicePath(), kBaud);
+    if (port == nullptr) {
         return 1;
     }
     ControllerTable table{};
@@ -132,8 +134,8 @@ int main(int argc, char** argv) {
         static_cast<double>(WireTimeUs(kScanRequestLength + kScanReplyLength, kBaud)) / 1000.0;
     const double rate = scans / seconds;
     const double floorRate = 1000.0 / floorMs;
-    std::printf("alignment scan loop, %d channels, %ld baud, pseudo-terminal line, real time:\n",
-                kChannels, kBaud);
+    std::printf("alignment scan loop, %d channels, %ld baud, on %s, real time:\n", kChannels, kBaud,
+                bench.Route(server.DevicePath()).c_str());
     std::printf("  %u scans in %.2f s: %.2f scans/s; floor %.2f ms per scan = %.2f scans/s\n",
                 scans, seconds, rate, floorMs, floorRate);
     std::printf("  rate / floor rate:    %6.1f %% (target at least 97 %%)\n",

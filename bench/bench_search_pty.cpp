@@ -1,15 +1,16 @@
 // Times a whole controller search in real time through the operating system's serial port,
 // against the simulated controllers served on a pseudo-terminal: the suspend broadcast at
 // three rates with 160 ms after each, the 250 ms pause, and 45 pings. Prints it beside the
-// protocol's own floor of 45 x 200 ms + 3 x 160 ms + 250 ms.
+// protocol's own floor of 45 x 200 ms + 3 x 160 ms + 250 ms. With --ser2net the search
+// goes through the serial-to-network proxy serving the pseudo-terminal on a loopback port.
 
 #include <chrono>
 #include <cstdio>
 #include <memory>
 
+#include "BenchPort.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
-#include "serial/ComPort.h"
 #include "sim/PtyServer.h"
 
 namespace {
@@ -21,7 +22,8 @@ double MsSince(std::chrono::steady_clock::time_point start) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    CBenchPort bench(argc, argv);
     CSimLine line;
     line.AddController('A', 0);
     line.AddController('C', 2);
@@ -32,10 +34,8 @@ int main() {
         return 1;
     }
     server.Start();
-    auto port = std::make_unique<CComPort>(0, 9600, 'E', 8, 1, 0, 1, 0, 0, 0, server.DevicePath());
-    if (port->Status() != 0) {
-        std::fprintf(stderr, "cannot open %s: %s\n", server.DevicePath().c_str(),
-                     port->StatusText(port->Status()));
+    auto port = bench.Open(server.DevicePath(), 9600);
+    if (port == nullptr) {
         return 1;
     }
     CControllerLink link(std::move(port), 'A');
@@ -50,13 +50,14 @@ int main() {
     server.Stop();
 
     constexpr double floorMs = 45 * 200.0 + 3 * 160.0 + 250.0;
-    std::printf("controller search on %s, real time\n", server.DevicePath().c_str());
+    std::printf("controller search on %s, real time\n", bench.Route(server.DevicePath()).c_str());
     std::printf("  suspend broadcast and pause: %7.0f ms (floor 730 ms)\n", bracket);
     std::printf("  45 pings:                    %7.0f ms (floor 9000 ms)\n", total - bracket);
     std::printf("  whole search:                %7.0f ms\n", total);
     std::printf("  protocol floor:              %7.0f ms\n", floorMs);
-    std::printf("  over the floor:              %7.2f %% (target: within 3 %%)\n",
-                (total / floorMs - 1.0) * 100.0);
+    std::printf(
+        "  over the floor:              %7.2f %% (target: within 3 %%, 5 %% through ser2net)\n",
+        (total / floorMs - 1.0) * 100.0);
     std::printf("  found:");
     for (char id = kFirstId; id <= kLastId; ++id) {
         int baudIndex = 0;

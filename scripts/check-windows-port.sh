@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Compiles the Windows serial port, with the core files it builds on and the settings
-# files, using the MinGW-w64 cross compiler, so that the Windows port cannot silently
-# stop building. Installs the cross compiler when it is missing.
+# Compiles the Windows serial port and the network port with its Winsock sockets, with
+# the core files they build on and the settings files, using the MinGW-w64 cross
+# compiler, so that the Windows port cannot silently stop building. Installs the cross
+# compiler when it is missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,9 +13,14 @@ sources=(
     src/serial/Clock.cpp
     src/serial/ComPort.cpp
     src/serial/IdleHook.cpp
+    src/serial/NetworkAddress.cpp
+    src/serial/NetworkPort.cpp
     src/serial/PortSettings.cpp
     src/serial/RS232.cpp
+    src/serial/Telnet.cpp
     src/serial/comport_win32.cpp
+    src/serial/socket_win32.cpp
+    src/app/PortFactory.cpp
     src/app/PortMapping.cpp
     src/app/SettingsFile.cpp
     src/app/SettingsPath.cpp

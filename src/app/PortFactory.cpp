@@ -5,14 +5,21 @@
 #include "app/PortMapping.h"
 #include "app/SettingsPath.h"
 #include "serial/ComPort.h"
+#include "serial/NetworkPort.h"
 
 namespace {
 
 // The line settings of every connection besides rate and parity: 8 data bits, stop-bit
-// code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking.
+// code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking. A port mapped to
+// a device server's address opens the network port, any other the serial device.
 std::unique_ptr<RS232> OpenComPort(int portNumber, long baud, char parity) {
-    return std::make_unique<CComPort>(portNumber, baud, parity, 8, 1, 0, 1, 0, 0, 0,
-                                      DevicePathForPort(portNumber, SettingsFilePath()));
+    const std::string device = DevicePathForPort(portNumber, SettingsFilePath());
+    CNetworkAddress address;
+    if (ParseNetworkAddress(device, &address) != 0) {
+        return std::make_unique<CNetworkPort>(portNumber, address, baud, parity, 8, 1, 0, 1, 0, 0,
+                                              0);
+    }
+    return std::make_unique<CComPort>(portNumber, baud, parity, 8, 1, 0, 1, 0, 0, 0, device);
 }
 
 PortFactory& Installed() {

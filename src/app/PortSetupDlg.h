@@ -1,7 +1,8 @@
 #pragma once
 // The serial port setup: which device a COM port number opens. It lists the serial
-// devices present (adapters by their stable names) and stores the operator's choice in
-// the settings file's "Ports" section, so nobody has to edit that file by hand.
+// devices present (adapters by their stable names), takes the address of a device server
+// on the network instead (with a Test that connects to it), and stores the operator's
+// choice in the settings file's "Ports" section, so nobody has to edit that file by hand.
 
 #include <QDialog>
 #include <memory>
@@ -30,6 +31,11 @@ public:
 
 private:
     void ShowCurrentDevice();
+    // Connects to the address entered and tells the operator what answered.
+    void TestAddress();
+    // The address entered, or empty with the operator told how to write one; empty also
+    // when none was entered (*entered false).
+    std::string EnteredAddress(bool* entered);
 
     std::unique_ptr<Ui::CPortSetupDlg> ui;
     std::string settingsPath;

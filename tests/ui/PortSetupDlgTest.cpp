@@ -5,14 +5,17 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "ScriptedPrompts.h"
+#include "Ser2net.h"
 #include "UiFixtures.h"
 #include "app/MainFrame.h"
 #include "app/PortSetupDlg.h"
 #include "app/TarnApp.h"
+#include "sim/PtyServer.h"
 
 namespace {
 
@@ -61,6 +64,79 @@ TEST_F(PortSetupDlgTest, TheChosenDeviceIsStoredForTheChosenPort) {
         "[Communication]\nPort=1\n\n[Ports]\nCOM4=/dev/serial/by-id/"
         "usb-Maker_Adapter_A1-if00-port0\n",
         settings.Read());
+}
+
+TEST_F(PortSetupDlgTest, ADeviceServerAddressIsStoredInsteadOfADevice) {
+    settings.Write("[Communication]\nPort=1\n[Ports]\nCOM3=/dev/ttyUSB7\n");
+    CPortSetupDlg dialog(nullptr, 1, settings.Path(), kDevices);
+    auto* address = dialog.findChild<QLineEdit*>("addressEdit");
+    EXPECT_EQ("", address->text());
+    dialog.show();
+    address->setText("rfc2217://192.0.2.10");
+    PressOk(dialog);
+    EXPECT_EQ(std::vector<std::string>{"Enter the device server's address as "
+                                       "rfc2217://host:port or tcp://host:port."},
+              prompts.Texts());
+    EXPECT_TRUE(dialog.isVisible());
+
+    address->setText(" rfc2217://192.0.2.10:4001 ");
+    PressOk(dialog);
+    EXPECT_EQ(QDialog::Accepted, dialog.result());
+    EXPECT_EQ(
+        "[Communication]\nPort=1\n[Ports]\nCOM3=/dev/ttyUSB7\nCOM2=rfc2217://192.0.2.10:4001\n",
+        settings.Read());
+
+    // Opened again, the dialog shows the address; a device picked from the list replaces it.
+    CPortSetupDlg again(nullptr, 1, settings.Path(), kDevices);
+    auto* shown = again.findChild<QLineEdit*>("addressEdit");
+    EXPECT_EQ("rfc2217://192.0.2.10:4001", shown->text());
+    again.findChild<QListWidget*>("deviceList")->setCurrentRow(1);
+    EXPECT_EQ("", shown->text());
+    again.show();
+    PressOk(again);
+    EXPECT_EQ("[Communication]\nPort=1\n[Ports]\nCOM3=/dev/ttyUSB7\nCOM2=/dev/ttyS0\n",
+              settings.Read());
+}
+
+TEST_F(PortSetupDlgTest, TestTellsWhatAnsweredAtTheAddress) {
+    CPortSetupDlg dialog(nullptr, 1, settings.Path(), kDevices);
+    auto* address = dialog.findChild<QLineEdit*>("addressEdit");
+    auto* test = dialog.findChild<QPushButton*>("testButton");
+    dialog.show();
+    const std::string closed = "127.0.0.1:" + std::to_string(FreeLoopbackPort());
+    address->setText(QString::fromStdString("rfc2217://" + closed));
+    test->click();
+
+    // A raw TCP server: a listening socket the kernel connects to.
+    const std::string raw = [&] {
+        const CIdleListener listener;
+        const std::string where = "127.0.0.1:" + std::to_string(listener.Port());
+        address->setText(QString::fromStdString("tcp://" + where));
+        test->click();
+        return where;
+    }();
+    EXPECT_EQ((std::vector<std::string>{
+                  "No connection:\nConnection refused by " + closed,
+                  raw + " answers.\nIts serial line settings are fixed on the server."}),
+              prompts.Texts());
+    EXPECT_EQ("<none>", settings.Read());
+
+    if (!CSer2net::Installed()) {
+        GTEST_SKIP() << "ser2net is not installed";
+    }
+    CSimLine line;
+    CPtyServer server(line);
+    ASSERT_EQ(0, server.Open());
+    server.Start();
+    CSer2net proxy(server.DevicePath());
+    ASSERT_TRUE(proxy.Start());
+    address->setText(QString::fromStdString(proxy.Address()));
+    test->click();
+    EXPECT_EQ("127.0.0.1:" + std::to_string(proxy.Port()) +
+                  " answers.\nIt sets the serial line as the program asks (now 9600 baud).",
+              prompts.Texts().back());
+    proxy.Stop();
+    server.Stop();
 }
 
 TEST_F(PortSetupDlgTest, TheMenuNamesTheDeviceOfThePortInUse) {

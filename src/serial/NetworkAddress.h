@@ -1,0 +1,20 @@
+#pragma once
+// The address of a serial device server on the network, as a COM port maps to it:
+// "rfc2217://host:port" for a server that sets the line as asked (the Telnet COM port
+// control), "tcp://host:port" for a raw TCP server whose line settings are fixed.
+
+#include <string>
+
+struct CNetworkAddress {
+    enum class Kind { kRfc2217, kRawTcp };
+
+    Kind kind = Kind::kRfc2217;
+    std::string host;  // a name or an address; an IPv6 address without its brackets
+    unsigned port = 0;
+
+    // "host:port", as messages name the server.
+    std::string HostAndPort() const;
+};
+
+// 1 when text is such an address (port 1..65535), filling *address; 0 otherwise.
+int ParseNetworkAddress(const std::string& text, CNetworkAddress* address);

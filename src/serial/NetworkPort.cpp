@@ -1,0 +1,407 @@
+#include "serial/NetworkPort.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <utility>
+
+#include "serial/Clock.h"
+
+using namespace telnet;
+
+namespace {
+
+// The COM port control commands the client sends; the server answers each with its
+// code + 100 and the value it now uses.
+constexpr unsigned char kSetBaudRate = 1;
+constexpr unsigned char kSetDataSize = 2;
+constexpr unsigned char kSetParity = 3;
+constexpr unsigned char kSetStopSize = 4;
+constexpr unsigned char kSetControl = 5;
+constexpr unsigned char kPurgeData = 12;
+constexpr unsigned char kServerAnswer = 100;
+
+// SET-CONTROL values and PURGE-DATA buffers.
+constexpr unsigned char kDtrOn = 8;
+constexpr unsigned char kDtrOff = 9;
+constexpr unsigned char kRtsOn = 11;
+constexpr unsigned char kRtsOff = 12;
+constexpr unsigned char kPurgeReceived = 1;
+constexpr unsigned char kPurgeTransmit = 2;
+
+// Parity letters in the order of their SET-PARITY values 1..5; 0 asks for the current one.
+constexpr char kParityLetters[] = "NOEMS";
+
+constexpr int kReadWaitMs = 5;  // a primitive read, as the operating system's port
+constexpr int kWriteWaitMs = 200;
+constexpr unsigned kChunk = 1024;
+
+constexpr const char* kNoAnswerFormat = "No answer from %s";
+constexpr const char* kRefusedFormat = "Connection refused by %s";
+constexpr const char* kUnknownHostFormat = "Host not found: %s";
+constexpr const char* kLostFormat = "Connection to %s lost";
+
+unsigned Bit(unsigned char command) {
+    return 1u << command;
+}
+
+unsigned char ParityValue(char parity) {
+    for (unsigned char i = 0; kParityLetters[i] != '\0'; ++i) {
+        if (kParityLetters[i] == parity) {
+            return static_cast<unsigned char>(i + 1);
+        }
+    }
+    return 0;
+}
+
+bool Wanted(unsigned char option) {
+    return option == kBinary || option == kSuppressGoAhead;
+}
+
+}  // namespace
+
+CNetworkPort::CNetworkPort(int number, const CNetworkAddress& where, long baud, int parity,
+                           int wordLength, int stopBits, int dtr, int rts, int xonXoff, int rtsCts,
+                           int dtrDsr, std::unique_ptr<CSocket> connection)
+    : address(where),
+      socket(std::move(connection)),
+      telnetMode(where.kind == CNetworkAddress::Kind::kRfc2217) {
+    portNumber = number;
+    status = 0;
+    if (socket == nullptr) {
+        SocketResult result = SocketResult::kNoAnswer;
+        socket = ConnectTcp(address.host, address.port, kConnectWaitMs, &result);
+        if (socket == nullptr) {
+            status = result == SocketResult::kRefused ? Fail(kPortNotFound, kRefusedFormat)
+                     : result == SocketResult::kUnknownHost
+                         ? Fail(kPortNotFound, kUnknownHostFormat)
+                         : Fail(kPortNotFound, kNoAnswerFormat);
+            return;
+        }
+    }
+    if (telnetMode) {
+        status = Negotiate();
+        if (status != 0) {
+            return;
+        }
+    }
+    current.Adjust(baud, parity, wordLength, stopBits, dtr, rts, xonXoff, rtsCts, dtrDsr);
+    status = Configure(-1, -1, -1, -1);
+    if (status == kNoModemResponse) {
+        status = Fail(kPortNotFound, kNoAnswerFormat);
+    } else if (status == 0) {
+        SetControl(current.dtr, current.rts);
+    }
+}
+
+CNetworkPort::~CNetworkPort() = default;
+
+int CNetworkPort::Fail(int code, const char* format) {
+    const std::string where = address.HostAndPort();
+    const int length = std::snprintf(nullptr, 0, format, where.c_str());
+    statusDetail.assign(static_cast<size_t>(length), '\0');
+    std::snprintf(statusDetail.data(), statusDetail.size() + 1, format, where.c_str());
+    status = code;
+    return code;
+}
+
+int CNetworkPort::Negotiate() {
+    for (const unsigned char option : {kBinary, kSuppressGoAhead}) {
+        AppendOption(pending, kWill, option);
+        AppendOption(pending, kDo, option);
+    }
+    AppendOption(pending, kWill, kComPortOption);
+    oursOn.set(kBinary).set(kSuppressGoAhead).set(kComPortOption);
+    const int sent = SendPending();
+    if (sent != 0) {
+        return sent;
+    }
+    const uint32_t start = TickCount();
+    while (comPortControl == -1 && status == 0 && TicksSince(start) < kAnswerWaitMs) {
+        if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start))) == SocketResult::kClosed) {
+            return Fail(kDeviceGone, kLostFormat);
+        }
+    }
+    if (status != 0) {
+        return status;
+    }
+    return comPortControl == -1 ? Fail(kPortNotFound, kNoAnswerFormat) : 0;
+}
+
+int CNetworkPort::SendPending() {
+    if (pending.empty()) {
+        return 0;
+    }
+    unsigned sent = 0;
+    const SocketResult result =
+        socket->Send(pending.data(), static_cast<unsigned>(pending.size()), &sent, kWriteWaitMs);
+    pending.erase(pending.begin(), pending.begin() + sent);
+    if (result == SocketResult::kClosed) {
+        return Fail(kDeviceGone, kLostFormat);
+    }
+    return pending.empty() ? 0 : kTimeout;
+}
+
+SocketResult CNetworkPort::Pump(int waitMs) {
+    unsigned char chunk[kChunk];
+    unsigned got = 0;
+    const SocketResult result = socket->Receive(chunk, kChunk, &got, waitMs);
+    if (result != SocketResult::kDone) {
+        return result;
+    }
+    if (!telnetMode) {
+        input.insert(input.end(), chunk, chunk + got);
+        return result;
+    }
+    decoder.Feed(chunk, got, input);
+    for (const CTelnetCommand& command : decoder.TakeCommands()) {
+        Handle(command);
+    }
+    SendPending();
+    return result;
+}
+
+// Agrees to what was offered, refuses everything else, and answers only a change, so
+// that two sides never echo each other's commands for ever.
+void CNetworkPort::Handle(const CTelnetCommand& command) {
+    const unsigned char option = command.option;
+    switch (command.verb) {
+        case kDo:
+            if (!oursOn.test(option)) {
+                AppendOption(pending, kWont, option);
+            } else if (option == kComPortOption) {
+                comPortControl = 1;
+            }
+            break;
+        case kDont:
+            if (option == kComPortOption) {
+                comPortControl = 0;
+            }
+            oursOn.reset(option);
+            break;
+        case kWill:
+            if (!Wanted(option)) {
+                AppendOption(pending, kDont, option);
+            }
+            break;
+        case kSb:
+            if (option == kComPortOption) {
+                TakeAnswer(command.payload);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CNetworkPort::TakeAnswer(const std::vector<unsigned char>& payload) {
+    if (payload.empty() || payload[0] <= kServerAnswer) {
+        return;
+    }
+    const unsigned char command = static_cast<unsigned char>(payload[0] - kServerAnswer);
+    if (command == kSetBaudRate && payload.size() == 5) {
+        uint32_t rate = 0;
+        for (size_t i = 1; i < payload.size(); ++i) {
+            rate = (rate << 8) | payload[i];
+        }
+        reportedBaud = static_cast<long>(rate);
+    }
+    if (command >= kSetBaudRate && command <= kSetStopSize) {
+        awaited &= ~Bit(command);
+    }
+}
+
+void CNetworkPort::SendComPortCommand(unsigned char command, std::vector<unsigned char> value) {
+    value.insert(value.begin(), command);
+    AppendSubnegotiation(pending, kComPortOption, value);
+}
+
+int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits) {
+    if (status < 0) {
+        return status;
+    }
+    current.Adjust(baud, parity, wordLength, stopBits, -1, -1, -1, -1, -1);
+    if (ControlsLine() == 0) {
+        return 0;
+    }
+    // 0 asks the server for the value it uses.
+    const unsigned long rate = current.baud > 0 ? static_cast<unsigned long>(current.baud) : 0;
+    SendComPortCommand(
+        kSetBaudRate,
+        {static_cast<unsigned char>(rate >> 24), static_cast<unsigned char>(rate >> 16),
+         static_cast<unsigned char>(rate >> 8), static_cast<unsigned char>(rate)});
+    const int size = current.wordLength;
+    SendComPortCommand(kSetDataSize,
+                       {static_cast<unsigned char>(size >= 5 && size <= 8 ? size : 0)});
+    SendComPortCommand(kSetParity, {ParityValue(current.parity)});
+    // Stop-bit code 0 is one stop bit, 1 and 2 put two on the line.
+    const int stop = current.stopBits;
+    SendComPortCommand(kSetStopSize, {static_cast<unsigned char>(stop == 0                ? 1
+                                                                 : stop == 1 || stop == 2 ? 2
+                                                                                          : 0)});
+    awaited = Bit(kSetBaudRate) | Bit(kSetDataSize) | Bit(kSetParity) | Bit(kSetStopSize);
+    reportedBaud = -1;
+    const int sent = SendPending();
+    if (sent != 0) {
+        return sent == kTimeout ? kNoModemResponse : sent;
+    }
+    const uint32_t start = TickCount();
+    while (awaited != 0 && TicksSince(start) < kAnswerWaitMs) {
+        if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start))) == SocketResult::kClosed) {
+            return Fail(kDeviceGone, kLostFormat);
+        }
+        if (status < 0) {
+            return status;
+        }
+    }
+    if (awaited != 0) {
+        return kNoModemResponse;
+    }
+    const long asked = current.baud;
+    current.baud = reportedBaud;
+    return asked > 0 && reportedBaud != asked ? kIllegalBaudRate : 0;
+}
+
+// A server that cannot drive the lines (a pseudo-terminal behind it) does not answer;
+// nobody waits for the answer.
+void CNetworkPort::SetControl(int dtr, int rts) {
+    if (ControlsLine() == 0) {
+        return;
+    }
+    if (rts == 0 || rts == 1) {
+        SendComPortCommand(kSetControl, {rts == 1 ? kRtsOn : kRtsOff});
+    }
+    if (dtr == 0 || dtr == 1) {
+        SendComPortCommand(kSetControl, {dtr == 1 ? kDtrOn : kDtrOff});
+    }
+    SendPending();
+}
+
+int CNetworkPort::ReadBytes(unsigned char* buffer, unsigned count) {
+    byteCount = 0;
+    if (status < 0) {
+        return status;
+    }
+    const uint32_t start = TickCount();
+    for (;;) {
+        const size_t available = input.size() - inputStart;
+        const unsigned take = static_cast<unsigned>(
+            std::min<size_t>(available, static_cast<size_t>(count - byteCount)));
+        std::copy_n(input.begin() + static_cast<std::ptrdiff_t>(inputStart), take,
+                    buffer + byteCount);
+        byteCount += take;
+        inputStart += take;
+        if (inputStart == input.size()) {
+            input.clear();
+            inputStart = 0;
+        }
+        if (byteCount == count) {
+            return 0;
+        }
+        const uint32_t elapsed = TicksSince(start);
+        if (elapsed >= kReadWaitMs) {
+            return kTimeout;
+        }
+        if (Pump(static_cast<int>(kReadWaitMs - elapsed)) == SocketResult::kClosed) {
+            return Fail(kDeviceGone, kLostFormat);
+        }
+        if (status < 0) {
+            return status;
+        }
+    }
+}
+
+int CNetworkPort::WriteBytes(const unsigned char* buffer, unsigned count) {
+    byteCount = 0;
+    if (status < 0) {
+        return status;
+    }
+    const int before = SendPending();
+    if (before != 0) {
+        return before;
+    }
+    std::vector<unsigned char> encoded;
+    if (telnetMode) {
+        AppendData(encoded, buffer, count);
+    } else {
+        encoded.assign(buffer, buffer + count);
+    }
+    unsigned sent = 0;
+    const SocketResult result =
+        socket->Send(encoded.data(), static_cast<unsigned>(encoded.size()), &sent, kWriteWaitMs);
+    if (result == SocketResult::kClosed) {
+        return Fail(kDeviceGone, kLostFormat);
+    }
+    // A byte counts as written once its first encoded byte went; the second half of a
+    // doubled IAC then goes before anything else.
+    size_t position = 0;
+    for (unsigned i = 0; i < count && position < sent; ++i) {
+        const size_t length = telnetMode && buffer[i] == kIac ? 2 : 1;
+        ++byteCount;
+        if (position + length > sent) {
+            pending.push_back(kIac);
+        }
+        position += length;
+    }
+    return byteCount < count ? kTimeout : 0;
+}
+
+int CNetworkPort::GetByte() {
+    unsigned char byte = 0;
+    const int result = ReadBytes(&byte, 1);
+    return result == 0 ? byte : result;
+}
+
+int CNetworkPort::PutByte(int byte) {
+    const auto value = static_cast<unsigned char>(byte);
+    return WriteBytes(&value, 1);
+}
+
+int CNetworkPort::LineFlag(int) {
+    return status < 0 ? status : 0;
+}
+int CNetworkPort::ParityErrorFlag(int clear) {
+    return LineFlag(clear);
+}
+int CNetworkPort::BreakFlag(int clear) {
+    return LineFlag(clear);
+}
+int CNetworkPort::FramingErrorFlag(int clear) {
+    return LineFlag(clear);
+}
+int CNetworkPort::OverrunFlag(int clear) {
+    return LineFlag(clear);
+}
+
+int CNetworkPort::DiscardInput() {
+    if (status < 0) {
+        return status;
+    }
+    if (ControlsLine() != 0) {
+        SendComPortCommand(kPurgeData, {kPurgeReceived});
+        SendPending();
+    }
+    SocketResult result = SocketResult::kDone;
+    while (status == 0 && (result = Pump(0)) == SocketResult::kDone) {
+    }
+    if (result == SocketResult::kClosed) {
+        return Fail(kDeviceGone, kLostFormat);
+    }
+    input.clear();
+    inputStart = 0;
+    return status;
+}
+
+int CNetworkPort::DiscardOutput() {
+    if (status < 0) {
+        return status;
+    }
+    if (ControlsLine() != 0) {
+        SendComPortCommand(kPurgeData, {kPurgeTransmit});
+        return SendPending();
+    }
+    return 0;
+}
+
+const char* CNetworkPort::StatusText(int code) const {
+    return code == status && !statusDetail.empty() ? statusDetail.c_str() : RS232::StatusText(code);
+}

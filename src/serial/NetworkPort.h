@@ -1,0 +1,81 @@
+#pragma once
+// CNetworkPort: a serial line behind a device server on the network, an RS232 like the
+// operating system's port. With an rfc2217:// address it speaks Telnet with the COM port
+// control option, so the server sets the line's rate, format and DTR/RTS as the program
+// asks and purges its buffers; with a tcp:// address the bytes pass unchanged and the
+// server keeps its line settings. Every call is bounded in time as a serial port's is: a
+// primitive read waits at most a few milliseconds.
+
+#include <bitset>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "serial/NetworkAddress.h"
+#include "serial/RS232.h"
+#include "serial/Socket.h"
+#include "serial/Telnet.h"
+
+class CNetworkPort : public virtual RS232 {
+public:
+    // How long the connection, the server's answer to the option offers and its answer to
+    // a change of the line settings may take.
+    static constexpr int kConnectWaitMs = 3000;
+    static constexpr int kAnswerWaitMs = 1000;
+
+    // Connects to address (or takes connection, already made, when given), negotiates the
+    // options and applies the nine line values as CComPort does (-1 keeps the server's).
+    // Status() is 0 when the port is usable, else why not; the text names the server.
+    CNetworkPort(int portNumber, const CNetworkAddress& address, long baud, int parity,
+                 int wordLength, int stopBits, int dtr, int rts, int xonXoff, int rtsCts,
+                 int dtrDsr, std::unique_ptr<CSocket> connection = nullptr);
+    ~CNetworkPort() override;
+
+    int ReadBytes(unsigned char* buffer, unsigned count) override;
+    int WriteBytes(const unsigned char* buffer, unsigned count) override;
+    int GetByte() override;
+    int PutByte(int byte) override;
+    // Asks the server for the settings and waits for its answers; the rate it reports
+    // becomes the current rate (kIllegalBaudRate when it is not the one asked for). A
+    // server without line control only has the settings recorded.
+    int Configure(long baud, int parity, int wordLength, int stopBits) override;
+    int ParityErrorFlag(int clear) override;
+    int BreakFlag(int clear) override;
+    int FramingErrorFlag(int clear) override;
+    int OverrunFlag(int clear) override;
+    // Purge the server's buffer (when it controls the line) and what has arrived here.
+    int DiscardInput() override;
+    int DiscardOutput() override;
+    const char* StatusText(int code) const override;
+
+    const CNetworkAddress& Address() const { return address; }
+    // 1 when the server sets the line as asked, 0 when its settings are fixed.
+    int ControlsLine() const { return comPortControl == 1 ? 1 : 0; }
+
+private:
+    int Negotiate();
+    void SetControl(int dtr, int rts);
+    // Sends what must go out before any data (commands, the rest of a doubled IAC).
+    int SendPending();
+    // Waits at most waitMs for bytes from the server and takes them in.
+    SocketResult Pump(int waitMs);
+    void Handle(const CTelnetCommand& command);
+    void TakeAnswer(const std::vector<unsigned char>& payload);
+    void SendComPortCommand(unsigned char command, std::vector<unsigned char> value);
+    // Status code with a text naming the server.
+    int Fail(int code, const char* format);
+    int LineFlag(int clear);
+
+    CNetworkAddress address;
+    std::unique_ptr<CSocket> socket;
+    bool telnetMode;
+    CTelnetDecoder decoder;
+    std::vector<unsigned char> input;  // data received and not yet read
+    size_t inputStart = 0;
+    std::vector<unsigned char> pending;  // bytes to send before anything else
+    std::bitset<256> oursOn;             // options we offered and the server did not refuse
+    int comPortControl = -1;             // -1 not answered yet, 0 refused, 1 agreed
+    unsigned awaited = 0;                // settings answers still missing (bit per command)
+    long reportedBaud = -1;
+    std::string statusDetail;
+};

@@ -1,0 +1,57 @@
+#pragma once
+// The Telnet layer of a network serial port: the command bytes, the encoder that escapes
+// data and builds option commands, and the decoder that separates the data from the
+// commands in what the server sends, however the stream is split into reads.
+
+#include <cstdint>
+#include <vector>
+
+namespace telnet {
+
+constexpr unsigned char kIac = 255;  // interpret as command; doubled when it is data
+constexpr unsigned char kDont = 254;
+constexpr unsigned char kDo = 253;
+constexpr unsigned char kWont = 252;
+constexpr unsigned char kWill = 251;
+constexpr unsigned char kSb = 250;  // subnegotiation begins
+constexpr unsigned char kSe = 240;  // subnegotiation ends
+
+constexpr unsigned char kBinary = 0;
+constexpr unsigned char kSuppressGoAhead = 3;
+constexpr unsigned char kComPortOption = 44;
+
+// Appends count data bytes to out, each IAC doubled.
+void AppendData(std::vector<unsigned char>& out, const unsigned char* data, unsigned count);
+// Appends IAC verb option (verb: kWill, kWont, kDo, kDont).
+void AppendOption(std::vector<unsigned char>& out, unsigned char verb, unsigned char option);
+// Appends IAC SB option payload IAC SE, IACs in the payload doubled.
+void AppendSubnegotiation(std::vector<unsigned char>& out, unsigned char option,
+                          const std::vector<unsigned char>& payload);
+
+}  // namespace telnet
+
+// A command the server sent: an option verb (kWill, kWont, kDo, kDont) with its option,
+// or a subnegotiation (verb kSb) with its option and payload, IACs undoubled.
+struct CTelnetCommand {
+    unsigned char verb = 0;
+    unsigned char option = 0;
+    std::vector<unsigned char> payload;
+
+    bool operator==(const CTelnetCommand&) const = default;
+};
+
+class CTelnetDecoder {
+public:
+    // Appends the data bytes among count received bytes to data and keeps the commands
+    // they complete for TakeCommands. A command split across calls is completed later.
+    void Feed(const unsigned char* bytes, unsigned count, std::vector<unsigned char>& data);
+    // The commands completed since the last call, in the order they came.
+    std::vector<CTelnetCommand> TakeCommands();
+
+private:
+    enum class State { kData, kCommand, kOption, kSubOption, kSubData, kSubIac };
+
+    State state = State::kData;
+    CTelnetCommand pending;
+    std::vector<CTelnetCommand> commands;
+};

@@ -1,0 +1,246 @@
+// The network serial port over a scripted connection in virtual time: what a device
+// server sends is replayed as recorded, split into reads as a test chooses, and every
+// byte the port sends is compared.
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+#include "serial/Clock.h"
+#include "serial/NetworkPort.h"
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+// Each Receive hands out the next recorded chunk; with none left it waits out its time on
+// the virtual clock. Send takes at most sendRoom bytes in all.
+class CScriptedSocket : public CSocket {
+public:
+    struct Shared {
+        std::deque<Bytes> chunks;
+        Bytes sent;
+        bool closed = false;
+        size_t sendRoom = SIZE_MAX;
+    };
+    CScriptedSocket(CVirtualClock& clock, Shared& shared) : clock(clock), shared(shared) {}
+
+    SocketResult Send(const unsigned char* data, unsigned count, unsigned* sent,
+                      int waitMs) override {
+        if (shared.closed) {
+            return SocketResult::kClosed;
+        }
+        *sent = static_cast<unsigned>(std::min<size_t>(count, shared.sendRoom));
+        shared.sendRoom -= *sent;
+        shared.sent.insert(shared.sent.end(), data, data + *sent);
+        if (*sent < count) {
+            clock.Advance(static_cast<uint32_t>(waitMs));
+            return SocketResult::kTimeout;
+        }
+        return SocketResult::kDone;
+    }
+    SocketResult Receive(unsigned char* buffer, unsigned count, unsigned* got,
+                         int waitMs) override {
+        *got = 0;
+        if (shared.chunks.empty()) {
+            if (shared.closed) {
+                return SocketResult::kClosed;
+            }
+            clock.Advance(static_cast<uint32_t>(waitMs));
+            return SocketResult::kTimeout;
+        }
+        Bytes& chunk = shared.chunks.front();
+        *got = static_cast<unsigned>(std::min<size_t>(count, chunk.size()));
+        std::copy_n(chunk.begin(), *got, buffer);
+        chunk.erase(chunk.begin(), chunk.begin() + *got);
+        if (chunk.empty()) {
+            shared.chunks.pop_front();
+        }
+        return SocketResult::kDone;
+    }
+
+private:
+    CVirtualClock& clock;
+    Shared& shared;
+};
+
+// A device server's opening as recorded: it offers and asks for binary transmission and
+// suppress-go-ahead, offers echo, and asks for the COM port control.
+const Bytes kServerOpening = {0xff, 0xfb, 0x03, 0xff, 0xfd, 0x03, 0xff, 0xfb, 0x01, 0xff, 0xfe,
+                              0x01, 0xff, 0xfd, 0x00, 0xff, 0xfb, 0x00, 0xff, 0xfd, 0x2c, 0xff,
+                              0xfd, 0x03, 0xff, 0xfa, 0x2c, 0x6b, 0x00, 0xff, 0xf0};
+// Its answers to 9600 baud, 8 data bits, even parity, two stop bits.
+const Bytes kServerSettings = {0xff, 0xfa, 0x2c, 0x65, 0x00, 0x00, 0x25, 0x80, 0xff, 0xf0, 0xff,
+                               0xfa, 0x2c, 0x66, 0x08, 0xff, 0xf0, 0xff, 0xfa, 0x2c, 0x67, 0x03,
+                               0xff, 0xf0, 0xff, 0xfa, 0x2c, 0x68, 0x02, 0xff, 0xf0};
+
+const Bytes kClientOffers = {0xff, 0xfb, 0x00, 0xff, 0xfd, 0x00, 0xff, 0xfb,
+                             0x03, 0xff, 0xfd, 0x03, 0xff, 0xfb, 0x2c};
+const Bytes kRefuseEcho = {0xff, 0xfe, 0x01};
+const Bytes kClientSettings = {0xff, 0xfa, 0x2c, 0x01, 0x00, 0x00, 0x25, 0x80, 0xff, 0xf0, 0xff,
+                               0xfa, 0x2c, 0x02, 0x08, 0xff, 0xf0, 0xff, 0xfa, 0x2c, 0x03, 0x03,
+                               0xff, 0xf0, 0xff, 0xfa, 0x2c, 0x04, 0x02, 0xff, 0xf0};
+const Bytes kRtsOnDtrOff = {0xff, 0xfa, 0x2c, 0x05, 0x0b, 0xff, 0xf0,
+                            0xff, 0xfa, 0x2c, 0x05, 0x09, 0xff, 0xf0};
+
+Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+class NetworkPortTest : public ::testing::Test {
+protected:
+    // Opens the port as every command does: 9600, even parity, 8 data bits, DTR off, RTS on.
+    std::unique_ptr<CNetworkPort> Open(
+        CNetworkAddress::Kind kind = CNetworkAddress::Kind::kRfc2217) {
+        return std::make_unique<CNetworkPort>(1, CNetworkAddress{kind, "192.0.2.10", 4001}, 9600,
+                                              'E', 8, 1, 0, 1, 0, 0, 0,
+                                              std::make_unique<CScriptedSocket>(*clock, server));
+    }
+    std::unique_ptr<CNetworkPort> OpenNegotiated() {
+        server.chunks = {kServerOpening, kServerSettings};
+        auto port = Open();
+        server.sent.clear();
+        return port;
+    }
+
+    CScopedVirtualClock clock{5000};
+    CScriptedSocket::Shared server;
+    unsigned char buffer[16] = {};
+};
+
+TEST_F(NetworkPortTest, NegotiatesTheOptionsAndSetsTheLineAsARecordedServerAnswers) {
+    server.chunks = {kServerOpening, kServerSettings};
+    auto port = Open();
+    ASSERT_EQ(0, port->Status()) << port->StatusText(port->Status());
+    EXPECT_EQ(1, port->ControlsLine());
+    EXPECT_EQ(Join({kClientOffers, kRefuseEcho, kClientSettings, kRtsOnDtrOff}), server.sent);
+    EXPECT_EQ(9600, port->Current().baud);
+    EXPECT_EQ('E', port->Current().parity);
+
+    // A server that refuses the COM port control keeps its line as it is; only recorded.
+    server = {};
+    server.chunks = {{0xff, 0xfe, 0x2c, 0xff, 0xfd, 0x00}};
+    auto fixed = Open();
+    EXPECT_EQ(0, fixed->Status());
+    EXPECT_EQ(0, fixed->ControlsLine());
+    EXPECT_EQ(kClientOffers, server.sent);
+    EXPECT_EQ(0, fixed->Configure(38400, -1, -1, -1));
+    EXPECT_EQ(38400, fixed->Current().baud);
+    EXPECT_EQ(kClientOffers, server.sent);
+}
+
+TEST_F(NetworkPortTest, AnswersSplitAcrossReadsAndAnotherRateThanAskedFor) {
+    auto port = OpenNegotiated();
+    // 38400 asked; the server's line runs at 19200, its answer arrives in three pieces
+    // with a data byte between the answers.
+    server.chunks = {{0xff, 0xfa, 0x2c, 0x65, 0x00},
+                     {0x00, 0x4b, 0x00, 0xff},
+                     {0xf0, 0x41, 0xff, 0xfa, 0x2c, 0x66, 0x08, 0xff, 0xf0, 0xff, 0xfa, 0x2c,
+                      0x67, 0x03, 0xff, 0xf0, 0xff, 0xfa, 0x2c, 0x68, 0x02, 0xff, 0xf0}};
+    EXPECT_EQ(kIllegalBaudRate, port->Configure(38400, -1, -1, -1));
+    EXPECT_EQ(19200, port->Current().baud);
+    EXPECT_EQ(0x00, server.sent[4]);
+    EXPECT_EQ(0x96, server.sent[6]);  // 38400 went out as 00 00 96 00
+    EXPECT_EQ(0, port->Read(buffer, 1, 0));
+    EXPECT_EQ(0x41, buffer[0]);
+
+    // A server that does not answer lets Configure end within its bound.
+    const uint32_t start = TickCount();
+    EXPECT_EQ(kNoModemResponse, port->Configure(9600, -1, -1, -1));
+    EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kAnswerWaitMs + 5));
+    EXPECT_EQ(0, port->Status());
+}
+
+TEST_F(NetworkPortTest, IacIsDoubledOnTheWayOutAndUndoubledOnTheWayIn) {
+    auto port = OpenNegotiated();
+    const unsigned char frame[] = {0x01, 0xff, 0x02};
+    EXPECT_EQ(0, port->Write(frame, 3, 200));
+    EXPECT_EQ(3u, port->ByteCount());
+    EXPECT_EQ((Bytes{0x01, 0xff, 0xff, 0x02}), server.sent);
+
+    // Data IACs split between reads, and a command between data bytes.
+    server.chunks = {{0x41, 0xff}, {0xff, 0x42, 0xff, 0xf1, 0xff, 0xff}, {0x43}};
+    EXPECT_EQ(0, port->Read(buffer, 4, 200));
+    EXPECT_EQ((Bytes{0x41, 0xff, 0x42, 0xff}), Bytes(buffer, buffer + 4));
+    EXPECT_EQ(0, port->Read(buffer, 1, 200));
+    EXPECT_EQ(0x43, buffer[0]);
+
+    // Room for only the first half of a doubled IAC: the byte counts as written and its
+    // second half goes before the next bytes.
+    server.sent.clear();
+    server.sendRoom = 2;
+    EXPECT_EQ(kTimeout, port->Write(frame, 3, 0));
+    EXPECT_EQ(2u, port->ByteCount());
+    server.sendRoom = SIZE_MAX;
+    EXPECT_EQ(0, port->Write(frame + 2, 1, 0));
+    EXPECT_EQ((Bytes{0x01, 0xff, 0xff, 0x02}), server.sent);
+}
+
+TEST_F(NetworkPortTest, RawTcpPassesEveryByteAndOnlyRecordsTheSettings) {
+    auto port = Open(CNetworkAddress::Kind::kRawTcp);
+    ASSERT_EQ(0, port->Status());
+    EXPECT_TRUE(server.sent.empty());
+    EXPECT_EQ(0, port->Configure(38400, -1, -1, -1));
+    EXPECT_EQ(38400, port->Current().baud);
+    const unsigned char frame[] = {0xff, 0xfa};
+    EXPECT_EQ(0, port->Write(frame, 2, 0));
+    EXPECT_EQ((Bytes{0xff, 0xfa}), server.sent);
+    server.chunks = {{0xff, 0xff, 0xf0}};
+    EXPECT_EQ(0, port->Read(buffer, 3, 0));
+    EXPECT_EQ((Bytes{0xff, 0xff, 0xf0}), Bytes(buffer, buffer + 3));
+}
+
+TEST_F(NetworkPortTest, ReadKeepsItsWindowAndDiscardDropsWhatWasBuffered) {
+    auto port = OpenNegotiated();
+    EXPECT_EQ(kTimeout, port->Read(buffer, 4, 200));
+    EXPECT_GE(port->ElapsedMs(), 200);
+    EXPECT_LE(port->ElapsedMs(), 205);
+
+    // Bytes already here and bytes still in the connection both go; the server purges its
+    // own receive buffer.
+    server.chunks = {{0x41, 0x42}, {0x43}};
+    EXPECT_EQ(0, port->Read(buffer, 1, 0));
+    EXPECT_EQ(0, port->DiscardInput());
+    EXPECT_EQ((Bytes{0xff, 0xfa, 0x2c, 0x0c, 0x01, 0xff, 0xf0}), server.sent);
+    EXPECT_EQ(kTimeout, port->Read(buffer, 1, 0));
+}
+
+TEST_F(NetworkPortTest, ALostOrSilentServerIsReportedByItsAddress) {
+    auto port = OpenNegotiated();
+    server.closed = true;
+    EXPECT_EQ(kDeviceGone, port->Read(buffer, 1, 200));
+    EXPECT_EQ(kDeviceGone, port->Status());
+    EXPECT_STREQ("Connection to 192.0.2.10:4001 lost", port->StatusText(kDeviceGone));
+    EXPECT_STREQ("Timeout", port->StatusText(kTimeout));
+
+    // A server that never takes up the offers.
+    server = {};
+    const uint32_t start = TickCount();
+    auto silent = Open();
+    EXPECT_EQ(kPortNotFound, silent->Status());
+    EXPECT_STREQ("No answer from 192.0.2.10:4001", silent->StatusText(silent->Status()));
+    EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kAnswerWaitMs + 5));
+}
+
+TEST(NetworkAddressTest, AcceptsTheTwoSchemesWithAPortAndNothingElse) {
+    CNetworkAddress address;
+    ASSERT_EQ(1, ParseNetworkAddress("rfc2217://192.0.2.10:4001", &address));
+    EXPECT_EQ(CNetworkAddress::Kind::kRfc2217, address.kind);
+    EXPECT_EQ("192.0.2.10:4001", address.HostAndPort());
+    ASSERT_EQ(1, ParseNetworkAddress("tcp://[::1]:65535", &address));
+    EXPECT_EQ(CNetworkAddress::Kind::kRawTcp, address.kind);
+    EXPECT_EQ("::1", address.host);
+    EXPECT_EQ("[::1]:65535", address.HostAndPort());
+    for (const char* text : {"/dev/ttyUSB0", "rfc2217://host", "rfc2217://host:0",
+                             "tcp://host:65536", "tcp://:4001", "tcp://host:40x1", "udp://h:1"}) {
+        EXPECT_EQ(0, ParseNetworkAddress(text, &address)) << text;
+    }
+}
+
+}  // namespace
