@@ -6,13 +6,19 @@
 #include "app/SettingsPath.h"
 #include "serial/ComPort.h"
 
-namespace {
-
 // The line settings of every connection besides rate and parity: 8 data bits, stop-bit
 // code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking.
+std::unique_ptr<RS232> OpenSerialDevice(int portNumber, long baud, char parity,
+                                        const std::string& devicePath) {
+    return std::make_unique<CComPort>(
+        portNumber, baud, parity, 8, 1, 0, 1, 0, 0, 0,
+        devicePath.empty() ? DevicePathForPort(portNumber, SettingsFilePath()) : devicePath);
+}
+
+namespace {
+
 std::unique_ptr<RS232> OpenComPort(int portNumber, long baud, char parity) {
-    return std::make_unique<CComPort>(portNumber, baud, parity, 8, 1, 0, 1, 0, 0, 0,
-                                      DevicePathForPort(portNumber, SettingsFilePath()));
+    return OpenSerialDevice(portNumber, baud, parity, {});
 }
 
 PortFactory& Installed() {
