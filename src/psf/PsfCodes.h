@@ -72,6 +72,14 @@ bool OutputInUse(PsfOutput output, int code);
 
 // The serial transmission byte: three format bits and the mode in the high nibble;
 // 0 is no serial communication at all.
+// The texts of the mode buttons (Max Meas Mode takes one of the two send buttons), of
+// the transmission type and of the two serial options.
+inline constexpr std::array<const char*, 4> kSerialModeTexts = {
+    "No Serial Communication", "Measurement Mode Result", "ALL Mode", "Max Meas Mode"};
+inline constexpr std::array<const char*, 2> kSendOnTexts = {"Send On Clear", "Send On Request"};
+inline constexpr std::array<const char*, 2> kTransmissionTypeTexts = {"ASCII", "Binary"};
+constexpr char kSuppressClearDataText[] = "Suppress Clear Data";
+constexpr char kSuppressHeaderText[] = "Suppress Header";
 constexpr int kSuppressClearData = 0x01;
 constexpr int kSuppressHeader = 0x02;
 constexpr int kBinaryFormat = 0x04;

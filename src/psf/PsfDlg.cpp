@@ -135,6 +135,20 @@ void CPsfDlg::FillLists() {
     for (const auto& [list, output] : outputs) {
         Fill(list, std::span(kOutputTexts).first(static_cast<size_t>(OutputListLength(output))));
     }
+    const std::pair<QAbstractButton*, const char*> buttons[] = {
+        {ui->noSerialButton, kSerialModeTexts[0]},
+        {ui->measurementResultButton, kSerialModeTexts[1]},
+        {ui->allModeButton, kSerialModeTexts[2]},
+        {ui->maxMeasButton, kSerialModeTexts[3]},
+        {ui->sendOnClearButton, kSendOnTexts[0]},
+        {ui->sendOnRequestButton, kSendOnTexts[1]},
+        {ui->asciiButton, kTransmissionTypeTexts[0]},
+        {ui->binaryButton, kTransmissionTypeTexts[1]},
+        {ui->suppressClearDataBox, kSuppressClearDataText},
+        {ui->suppressHeaderBox, kSuppressHeaderText}};
+    for (const auto& [button, text] : buttons) {
+        button->setText(QString::fromLatin1(text));
+    }
 }
 
 void CPsfDlg::ConnectControls() {
