@@ -7,10 +7,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "SearchLine.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
 #include "serial/ComPort.h"
-#include "sim/PtyServer.h"
 
 namespace {
 
@@ -22,16 +22,11 @@ double MsSince(std::chrono::steady_clock::time_point start) {
 }  // namespace
 
 int main() {
-    CSimLine line;
-    line.AddController('A', 0);
-    line.AddController('C', 2);
-    line.AddController('H', 1);
-    CPtyServer server(line);
-    if (server.Open() != 0) {
-        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
+    CSearchBenchLine bench;
+    if (!bench.Open()) {
         return 1;
     }
-    server.Start();
+    CPtyServer& server = bench.Server();
     auto port = std::make_unique<CComPort>(0, 9600, 'E', 8, 1, 0, 1, 0, 0, 0, server.DevicePath());
     if (port->Status() != 0) {
         std::fprintf(stderr, "cannot open %s: %s\n", server.DevicePath().c_str(),

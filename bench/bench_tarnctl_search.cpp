@@ -9,8 +9,8 @@
 #include <streambuf>
 #include <string>
 
+#include "SearchLine.h"
 #include "Tarnctl.h"
-#include "sim/PtyServer.h"
 
 namespace {
 
@@ -45,16 +45,11 @@ private:
 }  // namespace
 
 int main() {
-    CSimLine line;
-    line.AddController('A', 0);
-    line.AddController('C', 2);
-    line.AddController('H', 1);
-    CPtyServer server(line);
-    if (server.Open() != 0) {
-        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
+    CSearchBenchLine bench;
+    if (!bench.Open()) {
         return 1;
     }
-    server.Start();
+    CPtyServer& server = bench.Server();
     const std::string device = server.DevicePath();
     const char* argv[] = {"tarnctl", "--device", device.c_str(), "search"};
     const auto start = Clock::now();
