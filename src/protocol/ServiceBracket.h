@@ -11,7 +11,8 @@ class CControllerLink;
 
 // Pause after suspending the controllers, so that the line has fallen silent.
 inline constexpr uint32_t kSettleMs = 250;
-// Pause after each broadcast suspend or resume of the search.
+// Pause after a suspend or resume, which gets no reply: the frame is out before the
+// next one or a change of rate.
 inline constexpr long kBroadcastPauseMs = 160;
 
 enum class PortFlush { kKeep, kDiscard };

@@ -62,7 +62,8 @@ psf show FILE.PSF [--json]
     The PSF of the file in words.
 psf diff A B [--json]
     A and B are PSF files or controller addresses ID@RATE: prints the fields that
-    differ. Exit status 0 when the PSFs are the same, 1 when they differ.)"},
+    differ. Exit status 0 when the PSFs are the same, 1 when they differ, 2 when
+    one of them could not be had.)"},
     {"diag", "tarnctl diag ID@RATE [--json]",
      R"(Reads the emitter's and the receiver's diagnostics and prints the system state,
 part number, date code, version and the first channel in error of every board.)"},

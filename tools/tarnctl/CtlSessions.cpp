@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char* kStopped = "stopped by Ctrl+C";
-constexpr long kResumePauseMs = 160;
 
 // Diagnostics read, the state found operational, blanking read into map and alignment
 // mode entered, as the alignment command begins. Inside the bracket.
@@ -91,7 +90,7 @@ int PutPsfSession(const CtlContext& context, CCtlLine& line, const CtlTarget& ta
     const int id = psf.GetControllerId();
     if (id != target.id || psf.GetBaudIndex() != target.baudIndex) {
         line.Link().SetBaudIndex(psf.GetBaudIndex());
-        line.Link().Resume(static_cast<char>(id), kResumePauseMs);
+        line.Link().Resume(static_cast<char>(id), kBroadcastPauseMs);
         line.Link().SetBaudIndex(target.baudIndex);
     }
     return 0;
