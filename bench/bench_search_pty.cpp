@@ -9,9 +9,9 @@
 #include <memory>
 
 #include "BenchPort.h"
+#include "SearchLine.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
-#include "sim/PtyServer.h"
 
 namespace {
 
@@ -24,16 +24,11 @@ double MsSince(std::chrono::steady_clock::time_point start) {
 
 int main(int argc, char** argv) {
     CBenchPort bench(argc, argv);
-    CSimLine line;
-    line.AddController('A', 0);
-    line.AddController('C', 2);
-    line.AddController('H', 1);
-    CPtyServer server(line);
-    if (server.Open() != 0) {
-        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
+    CSearchBenchLine line;
+    if (!line.Open()) {
         return 1;
     }
-    server.Start();
+    CPtyServer& server = line.Server();
     auto port = bench.Open(server.DevicePath(), 9600);
     if (port == nullptr) {
         return 1;

@@ -1,5 +1,5 @@
-# Installation and the Debian package: the program, the simulator, the desktop entry and
-# the icon in the hicolor theme sizes.
+# Installation and the Debian package: the program, the command-line tool with its manual
+# page, the simulator, the desktop entry and the icon in the hicolor theme sizes.
 include(GNUInstallDirs)
 
 if(TARGET tarn)
@@ -8,6 +8,10 @@ if(TARGET tarn)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/icons/hicolor
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+endif()
+if(TARGET tarnctl)
+    install(TARGETS tarnctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/tarnctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 if(TARGET tarnsim)
     install(TARGETS tarnsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -24,7 +28,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Configuration and service tool for measuring light curtain controllers
  Finds the controllers on an RS-232/RS-485 line, edits, sends, saves and tries out
  their parameter sets, adjusts the analog outputs, reads diagnostics, aligns the
- arrays and sets blanked channels. Includes tarnsim, simulated controllers on a
+ arrays and sets blanked channels. Includes tarnctl, the same operations from the
+ command line for scripts, and tarnsim, simulated controllers on a
  pseudo-terminal for training and testing without hardware.")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

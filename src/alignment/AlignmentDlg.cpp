@@ -5,6 +5,7 @@
 #include <QShowEvent>
 #include <QString>
 
+#include "alignment/AlignmentSequences.h"
 #include "alignment/BlankingFileCommands.h"
 #include "alignment/EditBlankingDlg.h"
 #include "protocol/ControllerLink.h"
@@ -25,7 +26,6 @@ constexpr CFileDialogSpec kBfsFiles{kBfsExtension, kBfsFilter};
 constexpr const char* kScanFailed = "Unable to Input Scan.";
 constexpr const char* kClearRefused = "Unable to clear blanking fields in controller.";
 constexpr const char* kInitialRefused = "Unable to restore initial controller blanking fields.";
-constexpr const char* kDownloadRefused = "Unable to download blanking fields to controller.";
 constexpr const char* kSavedRefused = "Unable to restore blanking fields in controller.";
 
 // Builds the form's widgets, so that the grid can be bound to its table.
@@ -278,23 +278,15 @@ void CAlignmentDlg::ReadBlankingFile() {
     if (path.isEmpty()) {
         return;
     }
-    CBlankingMap fileMap;
-    const std::string failure = ::ReadBlankingFile(QFile::encodeName(path).toStdString(), fileMap);
-    if (!failure.empty()) {
-        Tell(failure.c_str());
-        return;
-    }
-    if (BlanksBeyond(fileMap, channels)) {
-        Tell(kChannelsBeyondWarning);
-    }
     // The dialog's map changes only once the controller has the file's blanking, so that
     // it never claims a blanking the controller refused (Abort would send it back).
-    const CBlankingMap fitted = FitToController(fileMap, channels);
-    if (!link->OutputBlankingFields(fitted)) {
-        Tell(kDownloadRefused);
+    CBlankingMap sent;
+    if (!SendBlankingFile(
+            *link, QFile::encodeName(path).toStdString(), channels, ChannelsBeyond::kWarnAndDrop,
+            [this](const char* text) { Tell(text); }, sent)) {
         return;
     }
-    currentMap.Assign(fitted);
+    currentMap.Assign(sent);
     Redisplay();
 }
 
@@ -323,7 +315,7 @@ void CAlignmentDlg::AutoBlanking() {
         if (link->OutputBlankingFields(result)) {
             currentMap.Assign(result);
         } else {
-            Tell(kDownloadRefused);
+            Tell(kBlankingDownloadFailed);
         }
     } else {
         currentMap.Assign(saved);

@@ -1,4 +1,5 @@
 list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/AlignmentSequences.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BlankingMap.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BeamDisplay.cpp
     ${CMAKE_CURRENT_LIST_DIR}/BlankingFileCommands.cpp

@@ -13,6 +13,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/AlignmentSession.h"
+#include "app/ConnectionSettings.h"
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
 #include "app/KeyIndicators.h"
@@ -31,10 +32,6 @@ constexpr char kIdleMessage[] = "Ready";
 constexpr long kDefaultBaudRate = 9600;
 constexpr int kMenuCount = kMenuHelp + 1;
 
-constexpr char kCommunication[] = "Communication";
-constexpr char kPort[] = "Port";
-constexpr char kParitySection[] = "Parity";
-constexpr char kParitySetting[] = "Setting";
 constexpr char kOptions[] = "Options";
 constexpr char kSave[] = "Save";
 constexpr char kPartNumbers[] = "PartNumbers";
@@ -219,8 +216,9 @@ void CMainFrame::ShowHelpIndex() const {
 // menu item stands for leaves that menu without a check mark and goes to the port as is.
 void CMainFrame::LoadSettings() {
     const CSettingsFile file(SettingsFilePath());
-    portIndex = file.GetInt(kCommunication, kPort, 1);
-    parity = static_cast<char>(file.GetInt(kParitySection, kParitySetting, 'E') & 0xFF);
+    const ConnectionChoice choice = ReadConnectionChoice(file);
+    portIndex = choice.portIndex;
+    parity = choice.parity;
     saveOnExit = file.GetInt(kOptions, kSave, 1);
     partNumbersAvailable = file.EntryNames(kPartNumbers).empty() ? 0 : 1;
 }
@@ -232,8 +230,8 @@ void CMainFrame::SaveSettings() const {
         return;
     }
     CSettingsFile file(SettingsFilePath());
-    file.WriteString(kCommunication, kPort, std::to_string(portIndex));
-    file.WriteString(kParitySection, kParitySetting,
+    file.WriteString(kCommunicationSection, kPortEntry, std::to_string(portIndex));
+    file.WriteString(kParitySection, kParityEntry,
                      std::to_string(static_cast<signed char>(parity)));
     file.WriteString(kOptions, kSave, std::to_string(saveOnExit));
     file.Save();

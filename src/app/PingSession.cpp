@@ -4,12 +4,8 @@
 
 #include "app/PingDlg.h"
 #include "app/SearchNoticeDlg.h"
-#include "serial/Clock.h"
+#include "protocol/ServiceBracket.h"
 #include "ui/IdlePump.h"
-
-namespace {
-constexpr long kSuspendPauseMs = 160;  // after each broadcast suspend
-}
 
 int CPingSession::Execute() {
     ControllerTable& table = *Table();
@@ -19,20 +15,13 @@ int CPingSession::Execute() {
         const CSearchNoticeDlg notice(Owner());
         table = ControllerTable{};
         CBusyScope busy;
-        Link()->SuspendAll(kSuspendPauseMs);
-        DelayMs(kSettleMs);
-        Link()->FindControllers(&table);
+        SearchLine(*Link(), table);
     }
     {
         CPingDlg dialog(&table, this, Owner());
         dialog.exec();
     }
-    ResumeKnownControllers();
-    {
-        // A controller that heard the broadcast suspend but whose answer to the search
-        // was lost is missing from the table: only a broadcast resume reaches it.
-        CBusyScope busy;
-        Link()->ResumeAll(kSuspendPauseMs);
-    }
+    CBusyScope busy;
+    EndSearch(*Link(), table);
     return 1;
 }

@@ -7,19 +7,25 @@
 #include "serial/ComPort.h"
 #include "serial/NetworkPort.h"
 
-namespace {
-
 // The line settings of every connection besides rate and parity: 8 data bits, stop-bit
-// code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking. A port mapped to
-// a device server's address opens the network port, any other the serial device.
-std::unique_ptr<RS232> OpenComPort(int portNumber, long baud, char parity) {
-    const std::string device = DevicePathForPort(portNumber, SettingsFilePath());
+// code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking. A device server's
+// address opens the network port, any other device the serial port.
+std::unique_ptr<RS232> OpenSerialDevice(int portNumber, long baud, char parity,
+                                        const std::string& devicePath) {
+    const std::string device =
+        devicePath.empty() ? DevicePathForPort(portNumber, SettingsFilePath()) : devicePath;
     CNetworkAddress address;
     if (ParseNetworkAddress(device, &address) != 0) {
         return std::make_unique<CNetworkPort>(portNumber, address, baud, parity, 8, 1, 0, 1, 0, 0,
                                               0);
     }
     return std::make_unique<CComPort>(portNumber, baud, parity, 8, 1, 0, 1, 0, 0, 0, device);
+}
+
+namespace {
+
+std::unique_ptr<RS232> OpenComPort(int portNumber, long baud, char parity) {
+    return OpenSerialDevice(portNumber, baud, parity, {});
 }
 
 PortFactory& Installed() {

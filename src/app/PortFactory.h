@@ -5,12 +5,19 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "serial/RS232.h"
 
 // Makes a port for COM portNumber + 1 at baud with parity (8 data bits, one stop bit,
 // DTR off, RTS on, no handshaking). The caller reads the port's Status(): 0 means open.
 using PortFactory = std::function<std::unique_ptr<RS232>(int portNumber, long baud, char parity)>;
+
+// The port at devicePath (a serial device or a device server's address), with the line
+// settings above; an empty devicePath opens what the settings file maps COM
+// portNumber + 1 to.
+std::unique_ptr<RS232> OpenSerialDevice(int portNumber, long baud, char parity,
+                                        const std::string& devicePath);
 
 // Installs factory for the whole process; an empty one restores the serial-port factory.
 void InstallPortFactory(PortFactory factory);

@@ -2,17 +2,9 @@
 
 #include <QString>
 
-#include "protocol/ControllerLink.h"
-#include "protocol/Diagnostics.h"
+#include "protocol/DiagnosticsRead.h"
 #include "ui/IdlePump.h"
 #include "ui/Prompts.h"
-
-namespace {
-
-constexpr const char* kEmitterFailure = "Error Reading VARN Emitter Diagnostics.";
-constexpr const char* kReceiverFailure = "Error Reading VARN Receiver Diagnostics.";
-
-}  // namespace
 
 int ReadBothDiagnostics(CControllerLink& link, CDiagnostics& emitter, CDiagnostics& receiver,
                         QWidget* owner, const char* messageTail) {
@@ -20,11 +12,7 @@ int ReadBothDiagnostics(CControllerLink& link, CDiagnostics& emitter, CDiagnosti
     {
         // The message box must come after the busy scope: held input would not reach it.
         CBusyScope busy;
-        if (!link.InputDiagnostics(emitter, kEmitterSide)) {
-            failure = kEmitterFailure;
-        } else if (!link.InputDiagnostics(receiver, kReceiverSide)) {
-            failure = kReceiverFailure;
-        }
+        failure = ReadDiagnosticsPair(link, emitter, receiver);
     }
     if (failure == nullptr) {
         return 1;

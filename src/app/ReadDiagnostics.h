@@ -7,9 +7,6 @@ class CControllerLink;
 class CDiagnostics;
 class QWidget;
 
-// What the Alignment command adds to the read failure messages.
-inline constexpr const char* kAlignmentAbortedTail = "\nAlignment aborted...";
-
 // Reads the emitter's diagnostics into emitter, then the receiver's into receiver; a
 // failed emitter read leaves receiver as it was. The reads run busy (wait cursor, input
 // held), so call it outside any busy scope: a failure is then told over owner with

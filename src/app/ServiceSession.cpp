@@ -4,14 +4,14 @@
 #include <QString>
 
 #include "app/PortFactory.h"
+#include "protocol/PsfSend.h"
+#include "protocol/ServiceBracket.h"
 #include "psf/Psf.h"
-#include "serial/Clock.h"
 #include "ui/IdlePump.h"
 #include "ui/Prompts.h"
 
 namespace {
 
-constexpr uint32_t kRestorePauseMs = 1000;
 constexpr char kRestoreFailed[] = "Unable to restore original PSF.\nSave original PSF to a file?";
 constexpr char kPsfFileNotWritten[] = "Unable to write %s.\nSave original PSF to another file?";
 constexpr CFileDialogSpec kPsfFiles{"PSF", "PSF Files (*.PSF) |*.PSF||"};
@@ -48,33 +48,18 @@ int CServiceSession::OpenConnection() {
 
 void CServiceSession::SuspendKnownControllers(PortFlush flush) {
     CBusyScope busy;
-    link->SuspendKnown(table);
-    DelayMs(kSettleMs);
-    if (flush == PortFlush::kDiscard) {
-        link->FlushBuffers();
-    }
+    SuspendForService(*link, *table, flush);
 }
 
 void CServiceSession::ResumeKnownControllers() {
     CBusyScope busy;
-    link->ResumeKnown(table);
+    ResumeAfterService(*link, *table);
 }
 
-// The PSF is sent a second time, a second later, before the operator is asked: one lost
-// or spoilt frame, or a late answer still on its way, must not leave the controller with
-// a trial PSF. A file that cannot be written is said so, and the question comes again:
-// the operator's file is the only copy of the controller's original PSF.
+// A file that cannot be written is said so, and the question comes again: the operator's
+// file is the only copy of the controller's original PSF.
 void CServiceSession::RestoreOriginalPsf(CPsf& psf, const std::function<void()>& beforeRetry) {
-    int restored = link->OutputPsf(psf);
-    if (!restored) {
-        DelayMs(kRestorePauseMs);
-        if (beforeRetry) {
-            beforeRetry();
-        }
-        restored = link->OutputPsf(psf);
-    }
-    if (restored) {
-        DelayMs(kRestorePauseMs);
+    if (SendPsfBack(*link, psf, beforeRetry)) {
         return;
     }
     QString question = QString::fromLatin1(kRestoreFailed);

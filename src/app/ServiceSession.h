@@ -12,6 +12,7 @@
 
 #include "protocol/ControllerLink.h"
 #include "protocol/ControllerTable.h"
+#include "protocol/ServiceBracket.h"
 
 class CPsf;
 class QWidget;
@@ -48,10 +49,6 @@ public:
     CControllerLink* Link() const { return link.get(); }
 
 protected:
-    // Pause after suspending the controllers, so that the line has fallen silent.
-    static constexpr uint32_t kSettleMs = 250;
-    enum class PortFlush { kKeep, kDiscard };
-
     // The command's body, run with the connection open; 1 or 0.
     virtual int Execute() = 0;
 

@@ -1,5 +1,7 @@
 list(APPEND TARN_CORE_SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/ConnectionSettings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DateCode.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/PartNumberWrite.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortFactory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortMapping.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SerialDevices.cpp

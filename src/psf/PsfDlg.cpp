@@ -10,6 +10,7 @@
 
 #include "app/EditPsfSession.h"
 #include "protocol/ControllerLink.h"
+#include "protocol/PsfSend.h"
 #include "psf/PsfCodes.h"
 #include "psf/PsfCompareDlg.h"
 #include "psf/PsfTryOut.h"
@@ -71,7 +72,7 @@ CPsfDlg::CPsfDlg(ControllerTable& table, CEditPsfSession& session, QWidget* pare
 
     LimitTyping(ui->triggerChannelBox, kTriggerBoxLength);
     if (SelectedBySearch() && !Link().InputPsf(psf)) {
-        Message(QStringLiteral("Unable to Upload PSF"));
+        Message(QString::fromLatin1(kPsfNotUploaded));
     }
     ShowPsf();
 }
@@ -550,16 +551,10 @@ void CPsfDlg::closeEvent(QCloseEvent* event) {
 }
 
 bool CPsfDlg::CheckIdChange() {
-    const int selectedId = table[0][0];
-    const int id = psf.GetControllerId();
-    if (id == selectedId || Link().Ping(static_cast<char>(id)) == 0) {
+    if (NewIdIsFree(Link(), table, psf)) {
         return true;
     }
-    Message(
-        QString::asprintf("The id for controller '%c' cannot be changed to id '%c' because a "
-                          "contoller already exists with the new id. You must select a "
-                          "unique id.",
-                          selectedId, id));
+    Message(QString::fromStdString(IdTakenText(table[0][0], psf.GetControllerId())));
     return false;
 }
 
@@ -569,7 +564,7 @@ void CPsfDlg::UploadPsf() {
         return;
     }
     if (!Link().InputPsf(psf)) {
-        Message(QStringLiteral("PSF Was Not Received"));
+        Message(QString::fromLatin1(kPsfNotReceived));
         return;
     }
     Message(QStringLiteral("Uploaded PSF"), PromptIcon::kInformation);
@@ -581,29 +576,20 @@ void CPsfDlg::SendPsf() {
         Message(QStringLiteral("You must select a controller."));
         return;
     }
-    if (!CheckIdChange()) {
-        return;
-    }
-    if (!Link().OutputPsf(psf)) {
-        Message(QStringLiteral("PSF Not Accepted"));
-        return;
-    }
-    Message(QStringLiteral("PSF Accepted"));
     const int selectedId = table[0][0];
     const int selectedBaud = table[0][1];
-    const int id = psf.GetControllerId();
-    const int baud = psf.GetBaudIndex();
-    MoveControllerEntry(table, selectedId, selectedBaud, id, baud);
-    if (id != selectedId) {
-        table[0][0] = id;
-        // The controller answers to its new ID only.
-        Link().SetId(static_cast<char>(id));
+    switch (::SendPsf(Link(), table, psf)) {
+        case PsfSendResult::kIdTaken:
+            Message(QString::fromStdString(IdTakenText(selectedId, psf.GetControllerId())));
+            return;
+        case PsfSendResult::kNotAccepted:
+            Message(QString::fromLatin1(kPsfNotAccepted));
+            return;
+        case PsfSendResult::kAccepted:
+            break;
     }
-    if (baud != selectedBaud) {
-        table[0][1] = baud;
-        Link().SetBaudIndex(baud);
-    }
-    if (id != selectedId || baud != selectedBaud) {
+    Message(QString::fromLatin1(kPsfAccepted));
+    if (table[0][0] != selectedId || table[0][1] != selectedBaud) {
         ShowPsf();
     }
 }
@@ -626,7 +612,7 @@ void CPsfDlg::RetrievePsfFile() {
         return;
     }
     if (!psf.LoadFromFile(QFile::encodeName(path).toStdString())) {
-        Message(QStringLiteral("This File is Not Compatible."));
+        Message(QString::fromLatin1(kPsfFileNotCompatible));
         return;
     }
     ShowPsf();

@@ -2,6 +2,7 @@
 
 #include "app/EditPsfSession.h"
 #include "protocol/ControllerLink.h"
+#include "protocol/PsfSend.h"
 #include "psf/MeasurementDlg.h"
 #include "psf/NullSpanDlg.h"
 #include "psf/PsfCodes.h"
@@ -104,7 +105,7 @@ int AdjustNullSpan(CPsfDlg& dialog) {
     // The controller's PSF now holds whatever the adjustment kept; the dialog shows it.
     const int uploaded = link.InputPsf(dialog.Psf());
     if (!uploaded) {
-        Tell(dialog, "Unable to Upload PSF");
+        Tell(dialog, kPsfNotUploaded);
     }
     dialog.ShowPsf();
     return uploaded;

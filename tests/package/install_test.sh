@@ -11,7 +11,7 @@ cpack -G DEB -B "$root/out" >/dev/null
 deb=$(ls "$root"/out/*.deb)
 dpkg-deb -x "$deb" "$root/install"
 
-for file in usr/bin/tarn usr/bin/tarnsim usr/share/applications/tarn.desktop \
+for file in usr/bin/tarn usr/bin/tarnsim usr/bin/tarnctl usr/share/man/man1/tarnctl.1 usr/share/applications/tarn.desktop \
             usr/share/icons/hicolor/48x48/apps/tarn.png \
             usr/share/icons/hicolor/256x256/apps/tarn.png; do
     [ -e "$root/install/$file" ] || { echo "missing from the package: $file"; exit 1; }
@@ -27,4 +27,8 @@ status=0
 timeout -s TERM 3 "$root/install/usr/bin/tarn" >/dev/null 2>&1 || status=$?
 [ "$status" -eq 124 ] || { echo "installed tarn ended early with status $status"; exit 1; }
 "$root/install/usr/bin/tarnsim" --help >/dev/null
+"$root/install/usr/bin/tarnctl" --help | grep -q 'tarnctl COMMAND --help'
+status=0
+"$root/install/usr/bin/tarnctl" --device "$root/no-such-tty" diag C@19200 2>/dev/null || status=$?
+[ "$status" -eq 3 ] || { echo "installed tarnctl answered $status for a missing port"; exit 1; }
 echo "package install test passed"

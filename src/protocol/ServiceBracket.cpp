@@ -1,0 +1,38 @@
+#include "protocol/ServiceBracket.h"
+
+#include "protocol/ControllerLink.h"
+#include "serial/Clock.h"
+
+void SuspendForService(CControllerLink& link, const ControllerTable& table, PortFlush flush) {
+    link.SuspendKnown(&table);
+    DelayMs(kSettleMs);
+    if (flush == PortFlush::kDiscard) {
+        link.FlushBuffers();
+    }
+}
+
+void ResumeAfterService(CControllerLink& link, const ControllerTable& table) {
+    link.ResumeKnown(&table);
+}
+
+void SearchLine(CControllerLink& link, ControllerTable& table) {
+    table = ControllerTable{};
+    link.SuspendAll(kBroadcastPauseMs);
+    DelayMs(kSettleMs);
+    link.FindControllers(&table);
+}
+
+void EndSearch(CControllerLink& link, const ControllerTable& table) {
+    link.ResumeKnown(&table);
+    link.ResumeAll(kBroadcastPauseMs);
+}
+
+CServiceBracket::CServiceBracket(CControllerLink& link, const ControllerTable& table,
+                                 PortFlush flush)
+    : link(link), table(table) {
+    SuspendForService(link, table, flush);
+}
+
+CServiceBracket::~CServiceBracket() {
+    ResumeAfterService(link, table);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The line of one tarnctl command: the port opened with the settings file's choices or
+// the command line's, the controller link over it, and the controller table that the
+// bracket suspends and resumes. With -v every frame is printed to standard error.
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "CtlOptions.h"
+#include "protocol/ControllerLink.h"
+#include "protocol/ControllerTable.h"
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;  // the controller refused or did not answer
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitPort = 3;  // the port could not be opened
+
+// What every command works with.
+struct CtlContext {
+    const CtlOptions& options;
+    std::ostream& out;
+    std::ostream& err;
+
+    // Tells the user on standard error, with the program's name first.
+    void Tell(const std::string& text) const;
+    // Prints a result line on standard output unless -q was given.
+    void Say(const std::string& text) const;
+};
+
+class CCtlLine {
+public:
+    // Opens the port at baudIndex; the link addresses id. 1 when open; else the reason
+    // has been told and the answer is 0.
+    int Open(const CtlContext& context, int baudIndex, char id);
+
+    CControllerLink& Link() { return *link; }
+    ControllerTable& Table() { return table; }
+    // Makes target the selection and the link's controller; the table knows it too.
+    void Select(const CtlTarget& target);
+
+private:
+    std::unique_ptr<CControllerLink> link;
+    ControllerTable table{};
+};
+
+// The controllers that a search entered in table, by ID, each rate it answered at.
+std::vector<CtlTarget> FoundControllers(const ControllerTable& table);
+
+// Opens a line for one controller at target and selects it; 0 when the port could not
+// be opened (told).
+int OpenForTarget(const CtlContext& context, const CtlTarget& target, CCtlLine& line);
