@@ -5,6 +5,7 @@ list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/SerialDevices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsPath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
 )
 
 list(APPEND TARN_UI_SOURCES

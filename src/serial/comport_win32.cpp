@@ -11,8 +11,11 @@
 namespace {
 
 constexpr DWORD kQueueSize = 1024;
-// A read returns what has arrived within 95 ms of the call; a write gives up after 200 ms.
-constexpr DWORD kReadTotalMs = 95;
+// A read returns what has arrived within 5 ms of the call, however long the gaps between
+// the bytes (interval time-out off), as the POSIX port polls: the timed read loops of the
+// serial base then keep their limits to within those 5 ms. A write gives up after 200 ms.
+constexpr DWORD kReadIntervalMs = MAXDWORD;
+constexpr DWORD kReadTotalMs = 5;
 constexpr DWORD kWriteTotalMs = 200;
 
 // Parity letters in the order of the DCB's parity codes (NOPARITY .. SPACEPARITY).
@@ -79,7 +82,7 @@ int CComPort::OpenDevice() {
         return OpenFailure(GetLastError());
     }
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadIntervalTimeout = kReadIntervalMs;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = kReadTotalMs;
     timeouts.WriteTotalTimeoutMultiplier = 0;
