@@ -141,7 +141,15 @@ int CComPort::WriteSettings() {
     // Otherwise one line error would fail every later read until the errors are cleared.
     config.fAbortOnError = FALSE;
     if (!SetCommState(device->handle, &config)) {
-        return Failure(static_cast<long>(GetLastError()));
+        // A device that keeps only part of a configuration refuses it after applying the
+        // rate (wine's port on a pseudo-terminal, which has no parity, refuses the second
+        // configuration with parity). As on POSIX, only the rate is held to the request.
+        const DWORD error = GetLastError();
+        DCB applied{};
+        applied.DCBlength = sizeof applied;
+        if (!GetCommState(device->handle, &applied) || applied.BaudRate != config.BaudRate) {
+            return Failure(static_cast<long>(error));
+        }
     }
     device->config = config;
     // After the DCB, whose DTR and RTS control could otherwise set the lines again.

@@ -1,16 +1,22 @@
-// Times a whole controller search in real time through the operating system's serial port,
-// against the simulated controllers served on a pseudo-terminal: the suspend broadcast at
-// three rates with 160 ms after each, the 250 ms pause, and 45 pings. Prints it beside the
-// protocol's own floor of 45 x 200 ms + 3 x 160 ms + 250 ms.
+// Times a whole controller search in real time through the operating system's serial port:
+// the suspend broadcast at three rates with 160 ms after each, the 250 ms pause, and 45
+// pings. Prints it beside the protocol's own floor of 45 x 200 ms + 3 x 160 ms + 250 ms.
+//
+//   bench_search_port            serves simulated controllers on a pseudo-terminal (POSIX)
+//   bench_search_port DEVICE     searches the line behind DEVICE, such as a COM port that
+//                                wine maps to tarnsim (scripts/bench-windows.sh)
 
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
 #include "serial/ComPort.h"
+#ifndef _WIN32
 #include "sim/PtyServer.h"
+#endif
 
 namespace {
 
@@ -19,22 +25,10 @@ double MsSince(std::chrono::steady_clock::time_point start) {
         .count();
 }
 
-}  // namespace
-
-int main() {
-    CSimLine line;
-    line.AddController('A', 0);
-    line.AddController('C', 2);
-    line.AddController('H', 1);
-    CPtyServer server(line);
-    if (server.Open() != 0) {
-        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
-        return 1;
-    }
-    server.Start();
-    auto port = std::make_unique<CComPort>(0, 9600, 'E', 8, 1, 0, 1, 0, 0, 0, server.DevicePath());
+int Search(const std::string& device) {
+    auto port = std::make_unique<CComPort>(0, 9600, 'E', 8, 1, 0, 1, 0, 0, 0, device);
     if (port->Status() != 0) {
-        std::fprintf(stderr, "cannot open %s: %s\n", server.DevicePath().c_str(),
+        std::fprintf(stderr, "cannot open %s: %s\n", device.c_str(),
                      port->StatusText(port->Status()));
         return 1;
     }
@@ -47,10 +41,9 @@ int main() {
     const double bracket = MsSince(start);
     link.FindControllers(&table);
     const double total = MsSince(start);
-    server.Stop();
 
     constexpr double floorMs = 45 * 200.0 + 3 * 160.0 + 250.0;
-    std::printf("controller search on %s, real time\n", server.DevicePath().c_str());
+    std::printf("controller search on %s, real time\n", device.c_str());
     std::printf("  suspend broadcast and pause: %7.0f ms (floor 730 ms)\n", bracket);
     std::printf("  45 pings:                    %7.0f ms (floor 9000 ms)\n", total - bracket);
     std::printf("  whole search:                %7.0f ms\n", total);
@@ -66,4 +59,30 @@ int main() {
     }
     std::printf("\n");
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1) {
+        return Search(argv[1]);
+    }
+#ifdef _WIN32
+    std::fprintf(stderr, "usage: bench_search_port DEVICE\n");
+    return 2;
+#else
+    CSimLine line;
+    line.AddController('A', 0);
+    line.AddController('C', 2);
+    line.AddController('H', 1);
+    CPtyServer server(line);
+    if (server.Open() != 0) {
+        std::fprintf(stderr, "cannot open a pseudo-terminal\n");
+        return 1;
+    }
+    server.Start();
+    const int result = Search(server.DevicePath());
+    server.Stop();
+    return result;
+#endif
 }
