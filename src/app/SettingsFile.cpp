@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <utility>
+#include <vector>
 
 #include "files/AtomicFile.h"
 
@@ -112,8 +112,10 @@ bool HasLineBreak(std::string_view text) {
 }  // namespace
 
 CSettingsFile::CSettingsFile(std::string filePath) : path(std::move(filePath)) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A missing file, or a pipe or device in its place, reads as an empty file.
+    std::vector<unsigned char> bytes;
+    ReadFileStart(path, std::numeric_limits<size_t>::max(), &bytes);
+    const std::string content(bytes.begin(), bytes.end());
     size_t start = 0;
     while (start < content.size()) {
         const size_t newline = content.find('\n', start);

@@ -141,20 +141,41 @@ TEST_P(FileFaultsTest, AFileTheUserMayNotWriteStaysAsItWas) {
     EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
 }
 
-TEST_P(FileFaultsTest, AFolderTheUserMayNotWriteKeepsItsFile) {
-    const std::string old = SaveOld();
-    // The file is open to all, so only the folder can refuse the save.
-    ASSERT_EQ(0, chmod(target.c_str(), 0666));
-    ASSERT_EQ(0, chmod(folder.File("").c_str(), 0555));
+// Runs save as an unprivileged user in a folder that takes no new file, where the file
+// itself is open to all; answers the child's exit code.
+int SaveInLockedFolder(const CTempFolder& folder, const std::function<bool()>& save) {
+    const std::string target = folder.File("saved");
+    chmod(target.c_str(), 0666);
+    chmod(folder.File("").c_str(), 0555);
     const int code = InChild([&] {
         if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
             return kCannotSetUp;
         }
-        return !GetParam().save(target, 1) ? 0 : 1;
+        return save() ? 0 : 1;
     });
     chmod(folder.File("").c_str(), 0755);
+    return code;
+}
+
+TEST_P(FileFaultsTest, AFolderTheUserMayNotWriteStillTakesTheFileInPlace) {
+    SaveOld();
+    const int code = SaveInLockedFolder(folder, [&] { return GetParam().save(target, 1); });
     ASSERT_NE(kCannotSetUp, code);
-    EXPECT_EQ(0, code) << "the save was reported as done";
+    EXPECT_EQ(0, code) << "the save failed";
+    const std::string saved = Contents(target);
+    ASSERT_TRUE(GetParam().save(target, 1));
+    EXPECT_EQ(Contents(target), saved);
+    EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
+}
+
+TEST_P(FileFaultsTest, AFailedWriteInPlacePutsTheOldContentsBack) {
+    const std::string old = SaveOld();
+    const int code = SaveInLockedFolder(folder, [&] {
+        SetFileSyncFunction(NoSpaceSync);
+        return GetParam().save(target, 1);
+    });
+    ASSERT_NE(kCannotSetUp, code);
+    EXPECT_EQ(1, code) << "the save was reported as done";
     EXPECT_EQ(old, Contents(target));
     EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
 }
