@@ -19,13 +19,8 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// The path of a UTF-8 name, as the standard library takes it on every platform.
-std::filesystem::path Native(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 Bytes Contents(const std::string& path) {
-    std::ifstream file(Native(path), std::ios::binary);
+    std::ifstream file(NativePath(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
@@ -82,7 +77,7 @@ TEST_F(AtomicFileTest, WritesAndReadsInAFolderNamedInAnyLetters) {
     const std::string inFolder = folder.File("") +
                                  "Pr\xC3\xBC"
                                  "fstand \xCE\xA9";
-    ASSERT_TRUE(std::filesystem::create_directory(Native(inFolder)));
+    ASSERT_TRUE(std::filesystem::create_directory(NativePath(inFolder)));
     const std::string file = inFolder + "/M\xC3\xA4rz.bin";
     ASSERT_TRUE(WriteFileAtomically(file, oldBytes.data(), oldBytes.size()));
     ASSERT_TRUE(WriteFileAtomically(file, kTextControlBytes.data(), kTextControlBytes.size()));
@@ -90,7 +85,7 @@ TEST_F(AtomicFileTest, WritesAndReadsInAFolderNamedInAnyLetters) {
     Bytes read;
     ASSERT_TRUE(ReadFileStart(file, 100, &read));
     EXPECT_EQ(kTextControlBytes, read);
-    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(Native(inFolder)),
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(NativePath(inFolder)),
                                std::filesystem::directory_iterator()));
 }
 
