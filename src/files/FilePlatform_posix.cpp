@@ -30,7 +30,7 @@ bool ResolveLinks(const std::string& path, std::string* target) {
             return false;
         }
         const std::string next(link, static_cast<size_t>(length));
-        current = next.front() == '/' ? next : FolderPrefix(current) + next;
+        current = !next.empty() && next.front() == '/' ? next : FolderPrefix(current) + next;
     }
     errno = ELOOP;
     return false;

@@ -29,16 +29,18 @@ Bytes Contents(const std::string& path) {
 
 class FileRoundTripTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(std::filesystem::create_directory(NativePath(inFolder)));
-    }
+    void SetUp() override { ASSERT_TRUE(std::filesystem::create_directory(NativePath(inFolder))); }
 
     CTempFolder folder;
-    const std::string inFolder = folder.File("") + "K\xC3\xB6" "ln \xCE\xA9";
+    const std::string inFolder = folder.File("") +
+                                 "K\xC3\xB6"
+                                 "ln \xCE\xA9";
 };
 
 TEST_F(FileRoundTripTest, APsfFileHoldsTheImageByteForByte) {
-    const std::string path = inFolder + "/Stra\xC3\x9F" "e.psf";
+    const std::string path = inFolder +
+                             "/Stra\xC3\x9F"
+                             "e.psf";
     CPsf psf;
     ASSERT_TRUE(psf.SaveToFile(path));
     // Fields whose bytes are line ends and the old end-of-file mark.
@@ -72,9 +74,7 @@ TEST_F(FileRoundTripTest, ABfsFileHoldsTheBlockByteForByte) {
 
 TEST_F(FileRoundTripTest, ASettingsFileKeepsItsLineEnds) {
     const std::string path = inFolder + "/tarn.INI";
-    {
-        std::ofstream(NativePath(path), std::ios::binary) << "[Options]\r\nSave=1\n";
-    }
+    { std::ofstream(NativePath(path), std::ios::binary) << "[Options]\r\nSave=1\n"; }
     CSettingsFile file(path);
     file.WriteString("Options", "Save", "0");
     ASSERT_EQ(1, file.Save());
