@@ -1,6 +1,5 @@
 #include "alignment/AlignmentDlg.h"
 
-#include <QFile>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QString>
@@ -258,8 +257,7 @@ void CAlignmentDlg::SaveBlankingFile() {
     if (path.isEmpty()) {
         return;
     }
-    const std::string failure =
-        ::SaveBlankingFile(QFile::encodeName(path).toStdString(), currentMap);
+    const std::string failure = ::SaveBlankingFile(path.toStdString(), currentMap);
     if (!failure.empty()) {
         Tell(failure.c_str());
     }
@@ -271,7 +269,7 @@ void CAlignmentDlg::ReadBlankingFile() {
         return;
     }
     CBlankingMap fileMap;
-    const std::string failure = ::ReadBlankingFile(QFile::encodeName(path).toStdString(), fileMap);
+    const std::string failure = ::ReadBlankingFile(path.toStdString(), fileMap);
     if (!failure.empty()) {
         Tell(failure.c_str());
         return;

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <utility>
+#include <vector>
 
 #include "app/TextEncoding.h"
 #include "app/Utf8Path.h"
@@ -114,10 +114,12 @@ bool HasLineBreak(std::string_view text) {
 }  // namespace
 
 CSettingsFile::CSettingsFile(std::string filePath) : path(std::move(filePath)) {
-    std::ifstream in(Utf8Path(path), std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A missing file, or a pipe or device in its place, reads as an empty file.
+    std::vector<unsigned char> bytes;
+    ReadFileStart(path, std::numeric_limits<size_t>::max(), &bytes);
     std::string content;
-    encoding = DecodeText(bytes, &content);
+    encoding = DecodeText(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &content);
     size_t start = 0;
     while (start < content.size()) {
         const size_t newline = content.find('\n', start);

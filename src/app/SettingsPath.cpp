@@ -1,10 +1,10 @@
 #include "app/SettingsPath.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/Utf8Path.h"
 #include "files/AtomicFile.h"
@@ -97,15 +97,11 @@ void OverrideSettingsFilePath(const std::string& path) {
 
 std::string AdoptSettingsFile(const std::string& path, const std::string& oldPath) {
     std::error_code error;
+    std::vector<unsigned char> bytes;
     if (std::filesystem::exists(Utf8Path(path), error) ||
-        !std::filesystem::is_regular_file(Utf8Path(oldPath), error)) {
+        !ReadFileStart(oldPath, std::numeric_limits<size_t>::max(), &bytes)) {
         return path;
     }
-    std::ifstream in(Utf8Path(oldPath), std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     std::filesystem::create_directories(Utf8Path(path).parent_path(), error);
-    const bool copied =
-        !in.bad() && WriteFileAtomically(path, reinterpret_cast<const unsigned char*>(bytes.data()),
-                                         bytes.size());
-    return copied ? path : oldPath;
+    return WriteFileAtomically(path, bytes.data(), bytes.size()) ? path : oldPath;
 }

@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QRegularExpressionValidator>
@@ -600,7 +599,7 @@ int CPsfDlg::SavePsfFile() {
     if (path.isEmpty()) {
         return 1;
     }
-    if (!psf.SaveToFile(QFile::encodeName(path).toStdString())) {
+    if (!psf.SaveToFile(path.toStdString())) {
         Message(QString::asprintf("Unable to write %s.", qUtf8Printable(path)));
         return 0;
     }
@@ -612,7 +611,7 @@ void CPsfDlg::RetrievePsfFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!psf.LoadFromFile(QFile::encodeName(path).toStdString())) {
+    if (!psf.LoadFromFile(path.toStdString())) {
         Message(QStringLiteral("This File is Not Compatible."));
         return;
     }

@@ -2,10 +2,17 @@
 // A fresh folder under the system's temporary folder for one test, removed with
 // everything in it when the test ends.
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
+
+// The path of a UTF-8 name as the standard library takes it on every platform (a plain
+// string would be read in the system's code page on Windows).
+inline std::filesystem::path NativePath(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 class CTempFolder {
 public:
@@ -23,12 +30,14 @@ public:
     CTempFolder& operator=(const CTempFolder&) = delete;
 
     std::string File(const std::string& name) const { return (path / name).string(); }
-    // The names of everything in the folder, to see that no temporary file was left.
+    // The names of everything in the folder in sorted order, to see that no temporary file
+    // was left.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path)) {
             names.push_back(entry.path().filename().string());
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 
