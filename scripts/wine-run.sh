@@ -5,7 +5,8 @@
 #
 # Wine finds its COM ports when its server starts, so COM7 is linked here, into a new
 # prefix before the program's start, to $WINEPREFIX/tarnsim-com7, where the Windows port
-# tests start tarnsim.
+# tests start tarnsim. Without a program it only prepares the caller's prefix, so that
+# programs started side by side do not each set it up.
 set -uo pipefail
 wine=/usr/lib/wine/wine64  # Debian's loader, not on the PATH
 [ -x "$wine" ] || wine=$(command -v wine64)
@@ -25,6 +26,7 @@ if [ ! -L "$WINEPREFIX/dosdevices/com7" ]; then
     ln -sfn "$WINEPREFIX/tarnsim-com7" "$WINEPREFIX/dosdevices/com7"
 fi
 if [ -z "$own" ]; then
+    [ $# -eq 0 ] && exit 0
     exec "$wine" "$@"
 fi
 "$wine" "$@"
