@@ -1,15 +1,21 @@
 // The Windows serial port and the controller link against tarnsim in real time, under
 // wine: wine maps the COM port to tarnsim's pseudo-terminal. Opening and its errors, a
 // ping at each rate within its window, a PSF round trip, beam scans, the controller search,
-// and the simulator ending during a read.
+// the simulator ending during a read, and the list of the ports present.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <memory>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "UnixTarnsim.h"
+#include "app/SerialDevices.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
 #include "psf/Psf.h"
@@ -101,6 +107,40 @@ TEST_F(ComPortWineTest, ControllerSearchFindsEachControllerAtItsRate) {
         EXPECT_EQ(id == 'A' ? kFoundMarker : 0, row[0]) << id;
         EXPECT_EQ(id == 'H' ? kFoundMarker : 0, row[1]) << id;
         EXPECT_EQ(id == 'C' ? kFoundMarker : 0, row[2]) << id;
+    }
+}
+
+// The ports the system lists, with two more entered as drivers enter theirs (wine lists
+// only the ports it found at its start).
+TEST(ComPortWineOpenTest, ListsThePresentPortsInTheOrderOfTheirNumbers) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    const std::pair<const char*, const char*> entered[] = {
+        {"\\Device\\VCP0", "COM12"}, {"\\Device\\Serial9", "COM3"}, {"\\Device\\Other", "LPT1"}};
+    for (const auto& [name, port] : entered) {
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(port),
+                       static_cast<DWORD>(std::strlen(port) + 1));
+    }
+    const std::vector<CSerialDevice> devices = ListSerialDevices();
+    for (const auto& [name, port] : entered) {
+        RegDeleteValueA(key, name);
+    }
+    RegCloseKey(key);
+
+    std::vector<std::string> paths;
+    for (const CSerialDevice& device : devices) {
+        paths.push_back(device.path);
+    }
+    const auto com3 = std::find(paths.begin(), paths.end(), "\\\\.\\COM3");
+    const auto com12 = std::find(paths.begin(), paths.end(), "\\\\.\\COM12");
+    ASSERT_NE(paths.end(), com3);
+    ASSERT_NE(paths.end(), com12);
+    EXPECT_LT(com3, com12);  // by number, not by name
+    EXPECT_EQ("\\Device\\VCP0", devices[static_cast<size_t>(com12 - paths.begin())].device);
+    for (const std::string& path : paths) {
+        EXPECT_EQ(0u, path.rfind("\\\\.\\COM", 0)) << path;
     }
 }
 
