@@ -23,16 +23,6 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
 
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
 
-# Everything that is not Qt, built for Windows with MinGW-w64 (no sanitizers there) and
-# tested under wine in a prefix of this run's own; the Windows port's tests drive the
-# tarnsim built above.
-windows=build/win
-cmake -S . -B "$windows" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCMAKE_BUILD_TYPE=Debug -DTARN_GUI=OFF -DTARN_WERROR=ON \
-    -DTARN_TARNSIM="$PWD/$build/src/tarnsim" "${launcher[@]}" >/dev/null
-cmake --build "$windows" -j "$(nproc)"
-WINEPREFIX=$(mktemp -d)
-export WINEPREFIX
-trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1; rm -rf "$WINEPREFIX"' EXIT
-scripts/wine-run.sh
-cd "$windows" && ctest --output-on-failure -j "$(nproc)"
+# Everything that is not Qt, built for Windows and tested under wine; the Windows port's
+# tests drive the tarnsim built above.
+scripts/test-windows.sh "$build/src/tarnsim"
