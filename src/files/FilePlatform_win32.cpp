@@ -144,10 +144,17 @@ int OpenForReading(const std::string& path, bool* regular) {
     return fd;
 }
 
-bool CopyPermissions(const std::string&, int) {
-    // A read-only target is refused before; the new file has the attributes a new file
-    // gets in its folder.
-    return true;
+bool CopyPermissions(const std::string& target, int fd) {
+    // The new file keeps the old one's attributes (hidden, archive and the like); a
+    // read-only target was refused before.
+    const DWORD attributes = ::GetFileAttributesW(Wide(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return true;
+    }
+    FILE_BASIC_INFO info = {};
+    info.FileAttributes = attributes;
+    return ::SetFileInformationByHandle(HandleOf(fd), FileBasicInfo, &info, sizeof info) ||
+           FailWithLastError();
 }
 
 long WriteSome(int fd, const unsigned char* data, size_t size) {

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -114,7 +116,16 @@ TEST_F(AtomicFileTest, AReadOnlyFileIsRefusedAtOpen) {
     EXPECT_EQ(std::vector<std::string>{"record.bin"}, folder.Names());
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST_F(AtomicFileTest, KeepsTheAttributesOfTheFileItReplaces) {
+    ASSERT_TRUE(WriteFileAtomically(target, oldBytes.data(), oldBytes.size()));
+    const std::wstring wide = Utf8Path(target).wstring();
+    ASSERT_TRUE(::SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(WriteFileAtomically(target, newBytes.data(), newBytes.size()));
+    EXPECT_NE(0u, ::GetFileAttributesW(wide.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_EQ(newBytes, Contents(target));
+}
+#else
 TEST_F(AtomicFileTest, KeepsThePermissionsOfTheFileItReplaces) {
     ASSERT_TRUE(WriteFileAtomically(target, oldBytes.data(), oldBytes.size()));
     ASSERT_EQ(0, ::chmod(target.c_str(), 0640));
