@@ -61,10 +61,45 @@ HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }
 
+std::string Narrow(const std::wstring& wide) {
+    const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                             nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(),
+                          length, nullptr, nullptr);
+    return narrow;
+}
+
 }  // namespace
 
 bool ResolveLinks(const std::string& path, std::string* target) {
     *target = path;
+    const std::wstring wide = Wide(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+        return true;
+    }
+    // A link: the file it leads to is the one to replace. Opening follows every link; a
+    // link that leads nowhere is left to be replaced itself.
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return true;
+    }
+    std::wstring final(MAX_PATH, L'\0');
+    DWORD length =
+        ::GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0);
+    if (length >= final.size()) {
+        final.resize(length);
+        length =
+            ::GetFinalPathNameByHandleW(file, final.data(), static_cast<DWORD>(final.size()), 0);
+    }
+    ::CloseHandle(file);
+    if (length > 0 && length < final.size()) {
+        final.resize(length);
+        *target = Narrow(final);
+    }
     return true;
 }
 
@@ -109,10 +144,17 @@ int OpenForReading(const std::string& path, bool* regular) {
     return fd;
 }
 
-bool CopyPermissions(const std::string&, int) {
-    // A read-only target is refused before; the new file has the attributes a new file
-    // gets in its folder.
-    return true;
+bool CopyPermissions(const std::string& target, int fd) {
+    // The new file keeps the old one's attributes (hidden, archive and the like); a
+    // read-only target was refused before.
+    const DWORD attributes = ::GetFileAttributesW(Wide(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        return true;
+    }
+    FILE_BASIC_INFO info = {};
+    info.FileAttributes = attributes;
+    return ::SetFileInformationByHandle(HandleOf(fd), FileBasicInfo, &info, sizeof info) ||
+           FailWithLastError();
 }
 
 long WriteSome(int fd, const unsigned char* data, size_t size) {

@@ -16,6 +16,7 @@
 #include "TempFolder.h"
 #include "alignment/BlankingFileCommands.h"
 #include "app/SettingsFile.h"
+#include "app/Utf8Path.h"
 #include "psf/Psf.h"
 
 namespace {
@@ -23,13 +24,13 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 Bytes Contents(const std::string& path) {
-    std::ifstream file(NativePath(path), std::ios::binary);
+    std::ifstream file(Utf8Path(path), std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
 class FileRoundTripTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(std::filesystem::create_directory(NativePath(inFolder))); }
+    void SetUp() override { ASSERT_TRUE(std::filesystem::create_directory(Utf8Path(inFolder))); }
 
     CTempFolder folder;
     const std::string inFolder = folder.File("") +
@@ -74,7 +75,7 @@ TEST_F(FileRoundTripTest, ABfsFileHoldsTheBlockByteForByte) {
 
 TEST_F(FileRoundTripTest, ASettingsFileKeepsItsLineEnds) {
     const std::string path = inFolder + "/tarn.INI";
-    { std::ofstream(NativePath(path), std::ios::binary) << "[Options]\r\nSave=1\n"; }
+    { std::ofstream(Utf8Path(path), std::ios::binary) << "[Options]\r\nSave=1\n"; }
     CSettingsFile file(path);
     file.WriteString("Options", "Save", "0");
     ASSERT_EQ(1, file.Save());

@@ -8,12 +8,6 @@
 #include <string>
 #include <vector>
 
-// The path of a UTF-8 name as the standard library takes it on every platform (a plain
-// string would be read in the system's code page on Windows).
-inline std::filesystem::path NativePath(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 class CTempFolder {
 public:
     CTempFolder() {
