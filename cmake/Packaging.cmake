@@ -18,6 +18,14 @@ if(TARGET tarnsim)
 endif()
 
 set(CPACK_GENERATOR DEB)
+if(WIN32 AND TARGET tarn)
+    # The Qt libraries and plugins go beside the program (windeployqt, run at install time),
+    # and the package is a ZIP.
+    qt_generate_deploy_app_script(TARGET tarn OUTPUT_SCRIPT deployScript
+                                  NO_UNSUPPORTED_PLATFORM_ERROR)
+    install(SCRIPT ${deployScript})
+    set(CPACK_GENERATOR ZIP)
+endif()
 set(CPACK_PACKAGE_NAME tarn)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Tarn service tool developers <tarn@example.invalid>")

@@ -10,6 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-serialport-dev libgl-dev
     qt6-charts-dev libqt6opengl6-dev poppler-utils
     ser2net
+    g++-mingw-w64-x86-64-posix wine64
     "$@"
 )
 

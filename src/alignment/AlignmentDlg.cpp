@@ -1,6 +1,5 @@
 #include "alignment/AlignmentDlg.h"
 
-#include <QFile>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QString>
@@ -266,8 +265,7 @@ void CAlignmentDlg::SaveBlankingFile() {
     if (path.isEmpty()) {
         return;
     }
-    const std::string failure =
-        ::SaveBlankingFile(QFile::encodeName(path).toStdString(), currentMap);
+    const std::string failure = ::SaveBlankingFile(path.toStdString(), currentMap);
     if (!failure.empty()) {
         Tell(failure.c_str());
     }
@@ -282,7 +280,7 @@ void CAlignmentDlg::ReadBlankingFile() {
     // it never claims a blanking the controller refused (Abort would send it back).
     CBlankingMap sent;
     if (!SendBlankingFile(
-            *link, QFile::encodeName(path).toStdString(), channels, ChannelsBeyond::kWarnAndDrop,
+            *link, path.toStdString(), channels, ChannelsBeyond::kWarnAndDrop,
             [this](const char* text) { Tell(text); }, sent)) {
         return;
     }

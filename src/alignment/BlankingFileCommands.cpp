@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "files/AtomicFile.h"
 
 namespace {
 
@@ -44,11 +47,14 @@ std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map) {
 }
 
 std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap) {
-    errno = 0;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return OpenErrorText(path, errno);
+    // One byte more than a BFS file holds is enough to tell a longer file.
+    std::vector<unsigned char> bytes;
+    FileReadError error;
+    if (!ReadFileStart(path, kBlankingBlockSize + 1, &bytes, &error)) {
+        return error.notRegular ? BlockFileText(BlockFileResult::wrongSize)
+                                : OpenErrorText(path, error.errorNumber);
     }
+    std::istringstream file(std::string(bytes.begin(), bytes.end()));
     CBlankingMap read(kMaxChannels);
     const BlockFileResult result = ReadBlockFile(file, read);
     if (result != BlockFileResult::ok) {

@@ -23,7 +23,8 @@ std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map);
 
 // Reads the BFS file at path into fileMap, which becomes a map of all 768 channels.
 // Answers "" when read, else the message: "Error opening file '<path>'\n<why>" or the
-// refusal of the file's size or checksum; fileMap is then unchanged.
+// refusal of the file's size or checksum; fileMap is then unchanged. A pipe, device or
+// folder is refused for its size, without waiting on it.
 std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap);
 
 // True when fileMap blanks a channel that a controller of channels does not have.

@@ -1,7 +1,6 @@
 #include "app/CommissioningReport.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QLocale>
 #include <QPageLayout>
 #include <QPageSize>
@@ -158,7 +157,7 @@ bool WriteReportPdf(CReportContents& contents, const QString& path) {
         PaintReport(contents, writer);
     }
     const QByteArray& data = pdf.data();
-    return WriteFileAtomically(QFile::encodeName(path).toStdString(),
+    return WriteFileAtomically(path.toStdString(),
                                reinterpret_cast<const unsigned char*>(data.constData()),
                                static_cast<size_t>(data.size()));
 }

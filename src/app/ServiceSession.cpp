@@ -1,6 +1,5 @@
 #include "app/ServiceSession.h"
 
-#include <QFile>
 #include <QString>
 
 #include "app/PortFactory.h"
@@ -66,7 +65,7 @@ void CServiceSession::RestoreOriginalPsf(CPsf& psf, const std::function<void()>&
     while (Prompts().Message(owner, question, PromptIcon::kStop, PromptButtons::kYesNo) ==
            kAnswerYes) {
         const QString path = Prompts().SaveFileName(owner, kPsfFiles);
-        if (path.isEmpty() || psf.SaveToFile(QFile::encodeName(path).toStdString())) {
+        if (path.isEmpty() || psf.SaveToFile(path.toStdString())) {
             return;
         }
         question = QString::asprintf(kPsfFileNotWritten, qUtf8Printable(path));

@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <limits>
 #include <utility>
+#include <vector>
 
+#include "app/TextEncoding.h"
+#include "app/Utf8Path.h"
 #include "files/AtomicFile.h"
 
 namespace {
@@ -112,8 +114,12 @@ bool HasLineBreak(std::string_view text) {
 }  // namespace
 
 CSettingsFile::CSettingsFile(std::string filePath) : path(std::move(filePath)) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string content{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A missing file, or a pipe or device in its place, reads as an empty file.
+    std::vector<unsigned char> bytes;
+    ReadFileStart(path, std::numeric_limits<size_t>::max(), &bytes);
+    std::string content;
+    encoding = DecodeText(
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &content);
     size_t start = 0;
     while (start < content.size()) {
         const size_t newline = content.find('\n', start);
@@ -253,7 +259,8 @@ int CSettingsFile::Save() const {
         content += line.text;
         content += line.ending;
     }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    content = EncodeText(content, encoding);
+    const std::filesystem::path folder = Utf8Path(path).parent_path();
     if (!folder.empty()) {
         std::error_code ignored;  // a failure shows in the write below
         std::filesystem::create_directories(folder, ignored);

@@ -5,10 +5,14 @@
 // an entry that is written replaces its line in place or is added to its section. Every
 // other line (comments, unknown sections and entries, blank lines, line endings) is kept
 // byte for byte. Changes stay in memory until Save, which replaces the file atomically.
+// A file in UTF-16 or with a UTF-8 byte-order mark is read as UTF-8 and saved in the
+// encoding it had.
 
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "app/TextEncoding.h"
 
 class CSettingsFile {
 public:
@@ -54,5 +58,6 @@ private:
     void InsertLine(size_t at, std::string text);
 
     std::string path;
+    TextEncoding encoding = kUtf8;
     std::vector<Line> lines;
 };

@@ -4,10 +4,16 @@ list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/PartNumberWrite.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortFactory.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PortMapping.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/SerialDevices.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsFile.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SettingsPath.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TextEncoding.cpp
 )
+# The serial devices present: the registry's COM ports, or the POSIX device folder.
+if(WIN32)
+    list(APPEND TARN_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/SerialDevices_win32.cpp)
+else()
+    list(APPEND TARN_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/SerialDevices.cpp)
+endif()
 
 list(APPEND TARN_UI_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/AboutDlg.cpp

@@ -1,21 +1,24 @@
 #include "files/AtomicFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <limits>
+#include <random>
+
+#include "files/FilePlatform.h"
+
+namespace fp = file_platform;
 
 namespace {
 
-FileSyncFunction fileSync = ::fsync;
+FileSyncFunction fileSync = fp::Flush;
 
 // Writes all bytes, resuming after interrupted or partial writes.
 bool WriteAll(int fd, const unsigned char* data, size_t size) {
     while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
+        const long written = fp::WriteSome(fd, data, size);
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -31,36 +34,21 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
     return true;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Creates a new temporary file beside path; answers its descriptor or -1 with errno.
-int CreateTemporary(const std::string& path, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
+// Creates a new temporary file beside target; answers its descriptor or -1 with errno.
+// The name is short and does not grow with the target's, so a target whose name is
+// near the file system's limit still gets one.
+int CreateTemporary(const std::string& target, std::string* tempPath) {
+    static std::atomic<unsigned> counter{std::random_device{}()};
+    const std::string folder = fp::FolderPrefix(target);
     for (;;) {
-        tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        char name[16];
+        std::snprintf(name, sizeof name, ".~%08x", counter++);
+        *tempPath = folder + name;
+        const int fd = fp::CreateNew(*tempPath);
         if (fd >= 0 || errno != EEXIST) {
             return fd;
         }
     }
-}
-
-bool SyncFolder(const std::string& path) {
-    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool synced = fileSync(fd) == 0;
-    const int savedErrno = errno;
-    ::close(fd);
-    errno = savedErrno;
-    return synced;
 }
 
 bool Fail(FileWriteError* error, bool atOpen) {
@@ -71,56 +59,117 @@ bool Fail(FileWriteError* error, bool atOpen) {
     return false;
 }
 
+// Closes fd; a failure to close counts only when everything before it went well.
+bool CloseAfter(int fd, bool ok) {
+    const int savedErrno = errno;
+    if (!fp::Close(fd)) {
+        return false;
+    }
+    errno = savedErrno;
+    return ok;
+}
+
+// Writes the whole file data into fd from its start and flushes it.
+bool Overwrite(int fd, const unsigned char* data, size_t size) {
+    return fp::Rewind(fd) && WriteAll(fd, data, size) && fp::Truncate(fd, size) &&
+           fileSync(fd) == 0;
+}
+
+// For a folder that takes no new file: rewrites the existing file in place. The old
+// contents are read first, so that a write that fails half way can put them back.
+bool WriteInPlace(const std::string& target, const unsigned char* data, size_t size,
+                  FileWriteError* error) {
+    std::vector<unsigned char> old;
+    FileReadError readError;
+    if (!ReadFileStart(target, std::numeric_limits<size_t>::max(), &old, &readError)) {
+        errno = readError.notRegular ? EACCES : readError.errorNumber;
+        return Fail(error, true);
+    }
+    const int fd = fp::OpenForWriting(target);
+    if (fd < 0) {
+        return Fail(error, true);
+    }
+    if (Overwrite(fd, data, size)) {
+        return CloseAfter(fd, true) || Fail(error, false);
+    }
+    const int savedErrno = errno;
+    Overwrite(fd, old.data(), old.size());
+    fp::Close(fd);
+    errno = savedErrno;
+    return Fail(error, false);
+}
+
 }  // namespace
+
+std::string fp::FolderPrefix(const std::string& path) {
+    const size_t separator = path.find_last_of(kPathSeparators);
+    return separator == std::string::npos ? std::string() : path.substr(0, separator + 1);
+}
 
 FileSyncFunction SetFileSyncFunction(FileSyncFunction sync) {
     const FileSyncFunction previous = fileSync;
-    fileSync = sync != nullptr ? sync : ::fsync;
+    fileSync = sync != nullptr ? sync : fp::Flush;
     return previous;
 }
 
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,
                          FileWriteError* error) {
+    std::string target;
+    bool exists = false;
     // A file the user may not write stays as it is: the rename below would otherwise
     // replace it, as only the folder's permissions govern a rename.
-    if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0 && errno != ENOENT) {
+    if (!fp::ResolveLinks(path, &target) || !fp::MayReplace(target, &exists)) {
         return Fail(error, true);
     }
     std::string tempPath;
-    const int fd = CreateTemporary(path, tempPath);
+    const int fd = CreateTemporary(target, &tempPath);
     if (fd < 0) {
+        if (exists && (errno == EACCES || errno == EPERM)) {
+            return WriteInPlace(target, data, size, error);
+        }
         return Fail(error, true);
     }
-    // An existing file keeps its permissions, as it would if it were truncated in place.
-    struct stat old;
-    bool ok = (::stat(path.c_str(), &old) != 0 || ::fchmod(fd, old.st_mode & 07777) == 0) &&
-              WriteAll(fd, data, size) && fileSync(fd) == 0;
-    int savedErrno = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
+    bool ok = fp::CopyPermissions(target, fd) && WriteAll(fd, data, size) && fileSync(fd) == 0;
+    ok = CloseAfter(fd, ok) && fp::Replace(tempPath, target);
     if (!ok) {
-        ::unlink(tempPath.c_str());
+        const int savedErrno = errno;
+        fp::Remove(tempPath);
         errno = savedErrno;
         return Fail(error, false);
     }
-    if (!SyncFolder(path)) {
-        return Fail(error, false);
-    }
+    // The complete file is in place; a folder that cannot be flushed changes nothing the
+    // operator could act on.
+    fp::FlushFolder(target, fileSync);
     return true;
 }
 
-bool ReadFileStart(const std::string& path, unsigned char* out, size_t size) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        return false;
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<unsigned char>* bytes,
+                   FileReadError* error) {
+    bytes->clear();
+    bool regular = true;
+    const int fd = fp::OpenForReading(path, &regular);
+    bool ok = fd >= 0;
+    unsigned char chunk[4096];
+    while (ok && bytes->size() < limit) {
+        const long got = fp::ReadSome(fd, chunk, std::min(sizeof chunk, limit - bytes->size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = got >= 0;
+        if (got <= 0) {
+            break;
+        }
+        bytes->insert(bytes->end(), chunk, chunk + got);
     }
-    const bool complete = std::fread(out, 1, size, file) == size;
-    std::fclose(file);
-    return complete;
+    if (fd >= 0) {
+        ok = CloseAfter(fd, ok);
+    }
+    if (!ok) {
+        bytes->clear();
+        if (error != nullptr) {
+            error->notRegular = !regular;
+            error->errorNumber = regular ? errno : 0;
+        }
+    }
+    return ok;
 }

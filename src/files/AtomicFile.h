@@ -1,11 +1,13 @@
 #pragma once
 // The one way this program writes a file: the new contents go to a temporary file in
-// the target's folder, are flushed to the disk and then renamed over the target, so a
-// crash or a full disk never leaves a truncated or half-written PSF, BFS or settings
-// file behind. Also the matching reader for files of fixed length.
+// the target's folder, are flushed to the disk and then put in the target's place in one
+// step, so a crash or a full disk never leaves a truncated or half-written PSF, BFS or
+// settings file behind. Also the matching reader, which never waits on a pipe or device.
+// Paths are UTF-8 on every platform.
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 // Why a write failed: atOpen when the new file could not even be created (the folder is
 // missing or not writable, or the file there is one the user may not write), else a
@@ -15,20 +17,30 @@ struct FileWriteError {
     int errorNumber = 0;
 };
 
-// Replaces the file at path with size bytes of data, or creates it. On failure the old
-// file is left as it was, no temporary file remains, the answer is false and *error (when
-// given) says why. Once the rename has happened the new contents are in place; a failure
-// to flush the folder after that still answers false, as the rename may not survive a
-// crash.
+// Replaces the file at path with size bytes of data, or creates it. A symbolic link at
+// path is followed and the file it leads to is replaced. When the folder takes no new
+// file but the file itself may be written, the file is rewritten in place and, should
+// that fail, given its old contents back. On failure the old file is left as it was, no
+// temporary file remains, the answer is false and *error (when given) says why. The
+// answer is true once the complete new file is in place.
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,
                          FileWriteError* error = nullptr);
 
-// Reads the first size bytes of the file at path into out. False, with out partly
-// written, when the file cannot be opened or holds fewer bytes.
-bool ReadFileStart(const std::string& path, unsigned char* out, size_t size);
+// Why a read failed: notRegular when path is a pipe, device or folder, which are refused
+// without reading; else errorNumber is the errno value of the failed open or read.
+struct FileReadError {
+    bool notRegular = false;
+    int errorNumber = 0;
+};
 
-// The call that flushes a file or folder to the disk, fsync unless replaced. Tests
-// replace it to make a flush fail. Answers the function it replaces; nullptr restores
-// fsync.
+// Reads the first limit bytes of the regular file at path (all of a shorter file) into
+// *bytes. False, with *bytes empty and *error (when given) saying why, when the file
+// cannot be opened or read or is not a regular file.
+bool ReadFileStart(const std::string& path, size_t limit, std::vector<unsigned char>* bytes,
+                   FileReadError* error = nullptr);
+
+// The call that flushes a file or folder to the disk, the platform's own unless
+// replaced. Tests replace it to make a flush fail. Answers the function it replaces;
+// nullptr restores the platform's own.
 using FileSyncFunction = int (*)(int fd);
 FileSyncFunction SetFileSyncFunction(FileSyncFunction sync);

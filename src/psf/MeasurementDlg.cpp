@@ -1,6 +1,5 @@
 #include "psf/MeasurementDlg.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTableWidget>
@@ -135,7 +134,7 @@ void CMeasurementDlg::FinishRecording() {
         return;
     }
     const std::string& csv = trend.Csv();
-    if (!WriteFileAtomically(QFile::encodeName(recordPath).toStdString(),
+    if (!WriteFileAtomically(recordPath.toStdString(),
                              reinterpret_cast<const unsigned char*>(csv.data()), csv.size())) {
         Prompts().Message(this,
                           QString::asprintf("Unable to write %s.", qUtf8Printable(recordPath)),

@@ -1,6 +1,7 @@
 #include "psf/Psf.h"
 
 #include <cstring>
+#include <vector>
 
 #include "files/AtomicFile.h"
 #include "protocol/Checksum16.h"
@@ -70,6 +71,7 @@ bool CPsf::SaveToFile(const std::string& path) {
 }
 
 bool CPsf::LoadFromFile(const std::string& path) {
-    std::array<unsigned char, kPsfImageSize> loaded;
-    return ReadFileStart(path, loaded.data(), loaded.size()) && Unpack(loaded.data());
+    std::vector<unsigned char> loaded;
+    return ReadFileStart(path, kPsfImageSize, &loaded) && loaded.size() == kPsfImageSize &&
+           Unpack(loaded.data());
 }

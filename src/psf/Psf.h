@@ -166,8 +166,8 @@ public:
     // file only once the new one is complete. True when written.
     bool SaveToFile(const std::string& path);
     // Reads the first kPsfImageSize bytes of the file at path and unpacks them. False,
-    // with the record unchanged, when the file cannot be read, is too short or its image
-    // is refused.
+    // with the record unchanged, when the file cannot be read, is too short, is not a
+    // regular file (a pipe is refused without waiting on it) or its image is refused.
     bool LoadFromFile(const std::string& path);
 
 private:

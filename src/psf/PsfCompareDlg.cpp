@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTableWidgetItem>
@@ -65,7 +64,7 @@ void CPsfCompareDlg::CompareWithFile() {
         return;
     }
     CPsf other;
-    if (!other.LoadFromFile(QFile::encodeName(path).toStdString())) {
+    if (!other.LoadFromFile(path.toStdString())) {
         Prompts().Message(this, QString::fromLatin1(kNotCompatible), PromptIcon::kExclamation,
                           PromptButtons::kOk);
         return;

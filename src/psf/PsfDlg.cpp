@@ -2,7 +2,6 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QSignalBlocker>
@@ -599,7 +598,7 @@ int CPsfDlg::SavePsfFile() {
     if (path.isEmpty()) {
         return 1;
     }
-    if (!psf.SaveToFile(QFile::encodeName(path).toStdString())) {
+    if (!psf.SaveToFile(path.toStdString())) {
         Message(QString::asprintf("Unable to write %s.", qUtf8Printable(path)));
         return 0;
     }
@@ -611,7 +610,7 @@ void CPsfDlg::RetrievePsfFile() {
     if (path.isEmpty()) {
         return;
     }
-    if (!psf.LoadFromFile(QFile::encodeName(path).toStdString())) {
+    if (!psf.LoadFromFile(path.toStdString())) {
         Message(QString::fromLatin1(kPsfFileNotCompatible));
         return;
     }

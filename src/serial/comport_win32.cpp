@@ -11,8 +11,11 @@
 namespace {
 
 constexpr DWORD kQueueSize = 1024;
-// A read returns what has arrived within 95 ms of the call; a write gives up after 200 ms.
-constexpr DWORD kReadTotalMs = 95;
+// A read returns what has arrived within 5 ms of the call, however long the gaps between
+// the bytes (interval time-out off), as the POSIX port polls: the timed read loops of the
+// serial base then keep their limits to within those 5 ms. A write gives up after 200 ms.
+constexpr DWORD kReadIntervalMs = MAXDWORD;
+constexpr DWORD kReadTotalMs = 5;
 constexpr DWORD kWriteTotalMs = 200;
 
 // Parity letters in the order of the DCB's parity codes (NOPARITY .. SPACEPARITY).
@@ -79,7 +82,7 @@ int CComPort::OpenDevice() {
         return OpenFailure(GetLastError());
     }
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = 0;
+    timeouts.ReadIntervalTimeout = kReadIntervalMs;
     timeouts.ReadTotalTimeoutMultiplier = 0;
     timeouts.ReadTotalTimeoutConstant = kReadTotalMs;
     timeouts.WriteTotalTimeoutMultiplier = 0;
@@ -138,7 +141,15 @@ int CComPort::WriteSettings() {
     // Otherwise one line error would fail every later read until the errors are cleared.
     config.fAbortOnError = FALSE;
     if (!SetCommState(device->handle, &config)) {
-        return Failure(static_cast<long>(GetLastError()));
+        // A device that keeps only part of a configuration refuses it after applying the
+        // rate (wine's port on a pseudo-terminal, which has no parity, refuses the second
+        // configuration with parity). As on POSIX, only the rate is held to the request.
+        const DWORD error = GetLastError();
+        DCB applied{};
+        applied.DCBlength = sizeof applied;
+        if (!GetCommState(device->handle, &applied) || applied.BaudRate != config.BaudRate) {
+            return Failure(static_cast<long>(error));
+        }
     }
     device->config = config;
     // After the DCB, whose DTR and RTS control could otherwise set the lines again.

@@ -2,6 +2,7 @@
 // A fresh folder under the system's temporary folder for one test, removed with
 // everything in it when the test ends.
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -23,12 +24,14 @@ public:
     CTempFolder& operator=(const CTempFolder&) = delete;
 
     std::string File(const std::string& name) const { return (path / name).string(); }
-    // The names of everything in the folder, to see that no temporary file was left.
+    // The names of everything in the folder in sorted order, to see that no temporary file
+    // was left.
     std::vector<std::string> Names() const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(path)) {
             names.push_back(entry.path().filename().string());
         }
+        std::sort(names.begin(), names.end());
         return names;
     }
 

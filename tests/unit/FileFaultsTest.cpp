@@ -141,20 +141,41 @@ TEST_P(FileFaultsTest, AFileTheUserMayNotWriteStaysAsItWas) {
     EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
 }
 
-TEST_P(FileFaultsTest, AFolderTheUserMayNotWriteKeepsItsFile) {
-    const std::string old = SaveOld();
-    // The file is open to all, so only the folder can refuse the save.
-    ASSERT_EQ(0, chmod(target.c_str(), 0666));
-    ASSERT_EQ(0, chmod(folder.File("").c_str(), 0555));
+// Runs save as an unprivileged user in a folder that takes no new file, where the file
+// itself is open to all; answers the child's exit code.
+int SaveInLockedFolder(const CTempFolder& folder, const std::function<bool()>& save) {
+    const std::string target = folder.File("saved");
+    chmod(target.c_str(), 0666);
+    chmod(folder.File("").c_str(), 0555);
     const int code = InChild([&] {
         if (geteuid() == 0 && (setgid(kNobody) != 0 || setuid(kNobody) != 0)) {
             return kCannotSetUp;
         }
-        return !GetParam().save(target, 1) ? 0 : 1;
+        return save() ? 0 : 1;
     });
     chmod(folder.File("").c_str(), 0755);
+    return code;
+}
+
+TEST_P(FileFaultsTest, AFolderTheUserMayNotWriteStillTakesTheFileInPlace) {
+    SaveOld();
+    const int code = SaveInLockedFolder(folder, [&] { return GetParam().save(target, 1); });
     ASSERT_NE(kCannotSetUp, code);
-    EXPECT_EQ(0, code) << "the save was reported as done";
+    EXPECT_EQ(0, code) << "the save failed";
+    const std::string saved = Contents(target);
+    ASSERT_TRUE(GetParam().save(target, 1));
+    EXPECT_EQ(Contents(target), saved);
+    EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
+}
+
+TEST_P(FileFaultsTest, AFailedWriteInPlacePutsTheOldContentsBack) {
+    const std::string old = SaveOld();
+    const int code = SaveInLockedFolder(folder, [&] {
+        SetFileSyncFunction(NoSpaceSync);
+        return GetParam().save(target, 1);
+    });
+    ASSERT_NE(kCannotSetUp, code);
+    EXPECT_EQ(1, code) << "the save was reported as done";
     EXPECT_EQ(old, Contents(target));
     EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
 }
@@ -215,6 +236,34 @@ TEST_P(FileFaultsTest, AFullDiskKeepsTheOldFile) {
                           "4: temporary file left";
 }
 
+TEST_P(FileFaultsTest, ASaveThroughALinkReplacesTheFileItLeadsTo) {
+    const std::string old = SaveOld();
+    // A chain of relative links: "a" leads to "sub/b", which leads back up to "saved".
+    std::filesystem::create_directory(folder.File("sub"));
+    ASSERT_EQ(0, symlink("sub/b", folder.File("a").c_str()));
+    ASSERT_EQ(0, symlink("../saved", folder.File("sub/b").c_str()));
+    ASSERT_TRUE(GetParam().save(folder.File("a"), 1));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("a")));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("sub/b")));
+    EXPECT_NE(old, Contents(target));
+    const std::string saved = Contents(target);
+    ASSERT_TRUE(GetParam().save(folder.File("direct"), 1));
+    EXPECT_EQ(Contents(folder.File("direct")), saved);
+    EXPECT_EQ((std::vector<std::string>{"a", "direct", "saved", "sub"}), folder.Names());
+    // A link to a file not there yet creates that file.
+    ASSERT_EQ(0, symlink("later", folder.File("ahead").c_str()));
+    ASSERT_TRUE(GetParam().save(folder.File("ahead"), 1));
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.File("ahead")));
+    EXPECT_EQ(saved, Contents(folder.File("later")));
+}
+
+TEST_P(FileFaultsTest, ANameAtTheFileSystemsLimitIsSaved) {
+    const std::string longest(255, 'n');
+    ASSERT_TRUE(GetParam().save(folder.File(longest), 0));
+    ASSERT_TRUE(GetParam().save(folder.File(longest), 1));
+    EXPECT_EQ(std::vector<std::string>{longest}, folder.Names());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryFile, FileFaultsTest, ::testing::ValuesIn(kKinds),
                          [](const auto& info) { return std::string(info.param.name); });
 
@@ -228,6 +277,29 @@ TEST(BlankingFileFaultsTest, TheOperatorIsToldWhyTheSaveFailed) {
     const std::string text = SaveBlankingFile(folder.File("field.bfs"), map);
     SetFileSyncFunction(previous);
     EXPECT_EQ("Error writing blanking fields to file.\nNo space left on device", text);
+}
+
+// A pipe or a device chosen where a file is read: each reader refuses it at once with its
+// own answer, and never waits for a writer nor reads without end.
+TEST(FileReadFaultsTest, APipeOrDeviceIsRefusedWithoutWaiting) {
+    CTempFolder folder;
+    const std::string pipe = folder.File("pipe");
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0666));
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        const int code = InChild([&] {
+            alarm(10);  // a reader that waits or reads without end is stopped here
+            CPsf psf;
+            if (psf.LoadFromFile(path)) {
+                return 1;
+            }
+            CBlankingMap map(kMaxChannels);
+            if (ReadBlankingFile(path, map) != "Size of file is incorrect.") {
+                return 2;
+            }
+            return CSettingsFile(path).EntryNames("Options").empty() ? 0 : 3;
+        });
+        EXPECT_EQ(0, code) << path << ": -1 waited, 1 PSF taken, 2 BFS text, 3 settings read";
+    }
 }
 
 // The program killed at random moments while it saves the settings file over and over:

@@ -1,5 +1,6 @@
 // The settings file: lookups, integer parsing, in-place changes that keep every other
-// line byte for byte, atomic saving, the file's location and the COM port mapping.
+// line byte for byte, atomic saving, the encodings an editor may give the file, the file's
+// location and the COM port mapping.
 
 #include <gtest/gtest.h>
 
@@ -10,23 +11,40 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "app/PortMapping.h"
 #include "app/SettingsFile.h"
 #include "app/SettingsPath.h"
+#include "app/Utf8Path.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
+// Sets an environment variable; an empty value removes it.
+void SetVariable(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    if (value.empty()) {
+        unsetenv(name);
+    } else {
+        setenv(name, value.c_str(), 1);
+    }
+#endif
+}
+
+std::string Variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
 class SettingsFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/tarn-settings-XXXXXX";
-        ASSERT_NE(nullptr, mkdtemp(pattern));
-        folder = pattern;
+        folder = temp.File("");
         path = (folder / "tarn.INI").string();
     }
-    void TearDown() override { fs::remove_all(folder); }
 
     void Put(const std::string& content) const { std::ofstream(path, std::ios::binary) << content; }
     std::string Content(const std::string& file) const {
@@ -34,6 +52,7 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
+    CTempFolder temp;
     fs::path folder;
     std::string path;
 };
@@ -167,42 +186,113 @@ TEST_F(SettingsFileTest, SavingReplacesTheFileAtomicallyAndCreatesItsFolder) {
     EXPECT_EQ("[A]\nB=2\n", Content(path));
 }
 
+TEST_F(SettingsFileTest, KeepsTheEncodingAnEditorGaveTheFile) {
+    // Notepad's "Unicode": UTF-16 little-endian with its mark, CRLF, a non-ASCII value.
+    const std::string utf16 =
+        std::string("\xFF\xFE", 2) + std::string("[\0A\0]\0\r\0\n\0B\0=\0\xFC\0\r\0\n\0", 20);
+    Put(utf16);
+    CSettingsFile settings(path);
+    EXPECT_EQ("\xC3\xBC", settings.GetString("A", "B", "d"));          // U+00FC as UTF-8
+    ASSERT_EQ(1, settings.WriteString("A", "C", "\xF0\x9F\x98\x80"));  // beyond 16 bits
+    ASSERT_EQ(1, settings.Save());
+    EXPECT_EQ(utf16 + std::string("C\0=\0\x3D\xD8\x00\xDE\r\0\n\0", 12), Content(path));
+
+    // Big-endian, and a lone last byte, which reads as a replacement character.
+    Put(
+        std::string("\xFE\xFF\0[\0X\0]\0\n\0Y\0=\0"
+                    "1\x41",
+                    17));
+    EXPECT_EQ("1\xEF\xBF\xBD", CSettingsFile(path).GetString("X", "Y", "d"));
+
+    // A UTF-8 mark would otherwise hide the first section header.
+    Put("\xEF\xBB\xBF[Communication]\nPort=2\n");
+    CSettingsFile marked(path);
+    EXPECT_EQ(2, marked.GetInt("Communication", "Port", 0));
+    marked.WriteString("Communication", "Port", "3");
+    ASSERT_EQ(1, marked.Save());
+    EXPECT_EQ("\xEF\xBB\xBF[Communication]\nPort=3\n", Content(path));
+}
+
+TEST_F(SettingsFileTest, LivesInAFolderWithNonAsciiLetters) {
+    const std::string named = (folder / "Einstellungen-\xC3\xA4").string() + "/tarn.INI";
+    CSettingsFile settings(named);
+    settings.WriteString("Options", "Save", "1");
+    ASSERT_EQ(1, settings.Save());
+    EXPECT_EQ(1, CSettingsFile(named).GetInt("Options", "Save", 0));
+    EXPECT_TRUE(fs::exists(Utf8Path(named)));
+}
+
+std::string UsualDevice(int portNumber) {
+#ifdef _WIN32
+    return "\\\\.\\COM" + std::to_string(portNumber + 1);
+#else
+    return "/dev/ttyS" + std::to_string(portNumber);
+#endif
+}
+
 TEST_F(SettingsFileTest, MapsComPortsThroughThePortsSection) {
     Put("[Ports]\ncom2=/dev/ttyUSB0\nCOM3=\n");
     EXPECT_EQ("/dev/ttyUSB0", DevicePathForPort(1, path));
-    EXPECT_EQ("/dev/ttyS2", DevicePathForPort(2, path));  // an empty mapping is none
-    EXPECT_EQ("/dev/ttyS0", DevicePathForPort(0, path));
-    EXPECT_EQ("/dev/ttyS4", DevicePathForPort(4, (folder / "missing.INI").string()));
+    EXPECT_EQ(UsualDevice(2), DevicePathForPort(2, path));  // an empty mapping is none
+    EXPECT_EQ(UsualDevice(0), DevicePathForPort(0, path));
+    EXPECT_EQ(UsualDevice(4), DevicePathForPort(4, (folder / "missing.INI").string()));
 }
 
-TEST(SettingsPathTest, OverrideThenEnvironmentThenConfigurationFolder) {
-    const char* saved[] = {std::getenv("TARN_SETTINGS"), std::getenv("XDG_CONFIG_HOME"),
-                           std::getenv("HOME")};
-    const std::string savedValues[] = {saved[0] ? saved[0] : "", saved[1] ? saved[1] : "",
-                                       saved[2] ? saved[2] : ""};
+TEST_F(SettingsFileTest, AdoptsAnOldFileOnlyWhileThereIsNoNewOne) {
+    const std::string old = (folder / "old.INI").string();
+    const std::string fresh = (folder / "tarn" / "tarn.INI").string();
+    EXPECT_EQ(fresh, AdoptSettingsFile(fresh, old));  // nothing to adopt
+    EXPECT_FALSE(fs::exists(fresh));
 
-    unsetenv("TARN_SETTINGS");
-    setenv("HOME", "/home/op", 1);
-    unsetenv("XDG_CONFIG_HOME");
+    std::ofstream(old, std::ios::binary) << "[Communication]\r\nPort=3\r\n";
+    EXPECT_EQ(fresh, AdoptSettingsFile(fresh, old));
+    EXPECT_EQ("[Communication]\r\nPort=3\r\n", Content(fresh));
+    EXPECT_TRUE(fs::exists(old));
+
+    std::ofstream(old, std::ios::binary) << "[Communication]\r\nPort=7\r\n";
+    EXPECT_EQ(fresh, AdoptSettingsFile(fresh, old));
+    EXPECT_EQ(3, CSettingsFile(fresh).GetInt("Communication", "Port", 0));
+
+    // Where the new place cannot be written, the old settings are still read.
+    const std::string blocked = (fs::path(old) / "tarn.INI").string();
+    EXPECT_EQ(old, AdoptSettingsFile(blocked, old));
+}
+
+TEST(SettingsPathTest, OverrideThenEnvironmentThenTheUsersFolder) {
+#ifdef _WIN32
+    const char* names[] = {"TARN_SETTINGS", "APPDATA"};
+#else
+    const char* names[] = {"TARN_SETTINGS", "XDG_CONFIG_HOME", "HOME"};
+#endif
+    std::vector<std::string> saved;
+    for (const char* name : names) {
+        saved.push_back(Variable(name));
+    }
+
+    SetVariable("TARN_SETTINGS", "");
+#ifdef _WIN32
+    CTempFolder appData;
+    const std::string base = fs::path(appData.File("")).parent_path().string();
+    SetVariable("APPDATA", base);
+    EXPECT_EQ(base + "\\tarn\\tarn.INI", SettingsFilePath());
+#else
+    SetVariable("HOME", "/home/op");
+    SetVariable("XDG_CONFIG_HOME", "");
     EXPECT_EQ("/home/op/.config/tarn/tarn.INI", SettingsFilePath());
-    setenv("XDG_CONFIG_HOME", "relative/ignored", 1);
+    SetVariable("XDG_CONFIG_HOME", "relative/ignored");
     EXPECT_EQ("/home/op/.config/tarn/tarn.INI", SettingsFilePath());
-    setenv("XDG_CONFIG_HOME", "/xdg", 1);
+    SetVariable("XDG_CONFIG_HOME", "/xdg");
     EXPECT_EQ("/xdg/tarn/tarn.INI", SettingsFilePath());
-    setenv("TARN_SETTINGS", "/tmp/demo.INI", 1);
+#endif
+    SetVariable("TARN_SETTINGS", "/tmp/demo.INI");
     EXPECT_EQ("/tmp/demo.INI", SettingsFilePath());
     OverrideSettingsFilePath("/tmp/test.INI");
     EXPECT_EQ("/tmp/test.INI", SettingsFilePath());
     OverrideSettingsFilePath("");
     EXPECT_EQ("/tmp/demo.INI", SettingsFilePath());
 
-    const char* names[] = {"TARN_SETTINGS", "XDG_CONFIG_HOME", "HOME"};
-    for (int i = 0; i < 3; ++i) {
-        if (saved[i] != nullptr) {
-            setenv(names[i], savedValues[i].c_str(), 1);
-        } else {
-            unsetenv(names[i]);
-        }
+    for (size_t i = 0; i < saved.size(); ++i) {
+        SetVariable(names[i], saved[i]);
     }
 }
 
