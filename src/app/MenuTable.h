@@ -19,15 +19,32 @@ enum CommandId : int {
     kCmdHelpIndex = 57666,
     kCmdAbout = 57664,
     kCmdPortSetup = 32900,
+    kCmdLineMonitor = 32901,
+    kCmdReconnect = 32902,
 };
 
-enum class EnableRule { kAlways, kControllerSelected, kSelectedWithPartNumbers, kHelpFilePresent };
+// kSelectionRemembered also hides the item while it does not hold.
+enum class EnableRule {
+    kAlways,
+    kControllerSelected,
+    kSelectedWithPartNumbers,
+    kHelpFilePresent,
+    kSelectionRemembered,
+};
 // kPort checks the item whose value is the port index, kParity the one whose value is
 // the parity letter, kSaveOnExit the item when the flag is nonzero.
 enum class CheckRule { kNever, kPort, kParity, kSaveOnExit };
 
 // The menus: the menu bar and its popups. An item either opens a popup or runs a command.
-enum MenuId : int { kMenuBar, kMenuSkelda, kMenuOptions, kMenuSerialPort, kMenuParity, kMenuHelp };
+enum MenuId : int {
+    kMenuBar,
+    kMenuSkelda,
+    kMenuOptions,
+    kMenuSerialPort,
+    kMenuParity,
+    kMenuHelp,
+    kMenuView,
+};
 
 struct MenuItem {
     MenuId menu;          // the menu that holds the item
@@ -39,6 +56,7 @@ struct MenuItem {
     EnableRule enable;
     CheckRule check;
     int value;  // port index or parity letter that the item stores and is checked for
+    const char* keys = nullptr;  // an accelerator other than a function key, e.g. "Ctrl+L"
 };
 
 namespace menu_table_detail {
@@ -51,6 +69,10 @@ constexpr MenuItem Separator(MenuId menu) {
 constexpr MenuItem Command(MenuId menu, const char* caption, int id, const char* prompt,
                            EnableRule enable = EnableRule::kAlways, int functionKey = 0) {
     return {menu, caption, id, kMenuBar, functionKey, prompt, enable, CheckRule::kNever, 0};
+}
+constexpr MenuItem Keyed(MenuId menu, const char* caption, int id, const char* prompt,
+                         EnableRule enable, const char* keys) {
+    return {menu, caption, id, kMenuBar, 0, prompt, enable, CheckRule::kNever, 0, keys};
 }
 constexpr MenuItem Port(const char* caption, int id, int index, const char* prompt) {
     return {kMenuSerialPort,     caption,          id,   kMenuBar, 0, prompt,
@@ -69,6 +91,9 @@ inline constexpr auto kMenuTable = [] {
         Popup(kMenuBar, "&SKELDA", kMenuSkelda),
         Command(kMenuSkelda, "&Ping...\tF5", kCmdPing, "Finds all controllers on a network",
                 E::kAlways, 5),
+        Keyed(kMenuSkelda, "&Reconnect\tCtrl+F5", kCmdReconnect,
+              "Asks the controller selected in the last search again, without a new search",
+              E::kSelectionRemembered, "Ctrl+F5"),
         Command(kMenuSkelda, "&Edit PSF...\tF6", kCmdEditPsf, "Edit and execute a PSF", E::kAlways,
                 6),
         Command(kMenuSkelda, "&Diagnostics...\tF7", kCmdDiagnostics, "Executes Diagnostic Test",
@@ -116,6 +141,9 @@ inline constexpr auto kMenuTable = [] {
         MenuItem{kMenuOptions, "Save Settings on E&xit", kCmdSaveOnExit, kMenuBar, 0,
                  "Save Settings when application exits.", EnableRule::kAlways,
                  CheckRule::kSaveOnExit, 0},
+        Popup(kMenuBar, "&View", kMenuView),
+        Keyed(kMenuView, "&Line Monitor\tCtrl+L", kCmdLineMonitor,
+              "Lists every exchange on the line as it happens", E::kAlways, "Ctrl+L"),
         Popup(kMenuBar, "&Help", kMenuHelp),
         Command(kMenuHelp, "&Index", kCmdHelpIndex, "List Help Topics", E::kHelpFilePresent),
         Separator(kMenuHelp),

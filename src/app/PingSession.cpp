@@ -16,12 +16,15 @@ int CPingSession::Execute() {
     {
         // The notice is painted before the search blocks the event loop, and removed
         // after the busy state ends.
-        const CSearchNoticeDlg notice(Owner());
+        CSearchNoticeDlg notice(Owner());
         table = ControllerTable{};
         CBusyScope busy;
+        // Cancel and Esc reach the notice while the line is busy.
+        const CPumpTargetScope target(&notice);
         Link()->SuspendAll(kSuspendPauseMs);
+        notice.Suspended();
         DelayMs(kSettleMs);
-        Link()->FindControllers(&table);
+        Link()->FindControllers(&table, &notice);
     }
     {
         CPingDlg dialog(&table, this, Owner());
