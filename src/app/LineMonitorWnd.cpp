@@ -38,7 +38,7 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
     view->horizontalHeader()->setStretchLastSection(true);
     const int digit = view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    constexpr int kWidths[] = {9, 7, 30, 28, 40};
+    constexpr int kWidths[] = {9, 7, 16, 28, 30};
     for (int column = 0; column < static_cast<int>(std::size(kWidths)); ++column) {
         view->setColumnWidth(column, kWidths[column] * digit);
     }
