@@ -82,8 +82,8 @@ std::string DescribeVerdict(const CLineExchange& exchange) {
             return "no answer within the limit";
         case LineVerdict::kShort: {
             char text[64];
-            std::snprintf(text, sizeof text, "short, %zu of %u bytes", exchange.reply.size(),
-                          exchange.expected);
+            std::snprintf(text, sizeof text, "short, %u of %u bytes",
+                          static_cast<unsigned>(exchange.reply.size()), exchange.expected);
             return text;
         }
         case LineVerdict::kOutOfStep:
