@@ -103,7 +103,10 @@ CLoopFigures RunLoop(CControllerLink& link, const CBlankingMap& initial, uint32_
     figures.seconds = TicksSince(start) / 1000.0;
     figures.cpuSeconds = ThreadCpuSeconds() - cpuStart;
     figures.scans = dialog.ScanCount();
-    figures.rows = monitored ? static_cast<size_t>(monitor->Log().rowCount()) : 0;
+    if (monitored) {
+        monitor->Log().Flush();
+        figures.rows = static_cast<size_t>(monitor->Log().rowCount());
+    }
     return figures;
 }
 
@@ -135,6 +138,7 @@ double MonitorMegabytes() {
         scan.startTick = static_cast<uint32_t>(i * 80);
         monitor.Log().OnExchange(scan);
     }
+    monitor.Log().Flush();
     QApplication::processEvents();
     return ResidentMegabytes() - before;
 }

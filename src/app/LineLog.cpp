@@ -1,11 +1,14 @@
 #include "app/LineLog.h"
 
 #include <QStringList>
+#include <algorithm>
 
 #include "protocol/LineWords.h"
 #include "serial/Clock.h"
 
 namespace {
+
+constexpr int kFlushMs = 250;  // how long a new exchange may wait before it is listed
 
 constexpr const char* kColumnTitles[CLineLog::kColumnCount] = {"Time (ms)", "Baud",  "Request",
                                                                "In words",  "Reply", "Verdict"};
@@ -21,59 +24,57 @@ QString CsvCell(QString text) {
 }  // namespace
 
 CLineLog::CLineLog(QObject* parent)
-    : QAbstractTableModel(parent), openTick(TickCount()), tap(this) {}
+    : QAbstractTableModel(parent), openTick(TickCount()), tap(this) {
+    flushTimer.setSingleShot(true);
+    flushTimer.setInterval(kFlushMs);
+    connect(&flushTimer, &QTimer::timeout, this, &CLineLog::Flush);
+}
 
 CLineLog::~CLineLog() = default;
 
-void CLineLog::Append(std::deque<CLineExchange>& list, const CLineExchange& exchange) {
-    list.push_back(exchange);
-    if (list.size() > kLineLogCapacity) {
-        list.pop_front();
-    }
-}
-
 void CLineLog::OnExchange(const CLineExchange& exchange) {
-    if (paused) {
-        Append(waiting, exchange);
-        return;
+    waiting.push_back(exchange);
+    if (waiting.size() > kLineLogCapacity) {
+        waiting.pop_front();
     }
-    if (shown.size() == kLineLogCapacity) {
-        beginRemoveRows(QModelIndex(), 0, 0);
-        shown.pop_front();
-        endRemoveRows();
+    if (!paused && !flushTimer.isActive()) {
+        flushTimer.start();
     }
-    const int row = static_cast<int>(shown.size());
-    beginInsertRows(QModelIndex(), row, row);
-    shown.push_back(exchange);
-    endInsertRows();
 }
 
 void CLineLog::OnVerdictChanged(LineVerdict verdict) {
-    std::deque<CLineExchange>& list = paused ? waiting : shown;
-    if (list.empty()) {
-        return;
-    }
-    list.back().verdict = verdict;
-    if (!paused) {
+    if (!waiting.empty()) {
+        waiting.back().verdict = verdict;
+    } else if (!shown.empty()) {
+        shown.back().verdict = verdict;
         const QModelIndex cell = index(static_cast<int>(shown.size()) - 1, kVerdict);
         emit dataChanged(cell, cell);
     }
 }
 
 void CLineLog::SetPaused(bool pause) {
-    if (pause == paused) {
-        return;
-    }
     paused = pause;
+    Flush();
+}
+
+void CLineLog::Flush() {
     if (paused || waiting.empty()) {
         return;
     }
-    beginResetModel();
-    for (const CLineExchange& exchange : waiting) {
-        Append(shown, exchange);
+    const size_t total = shown.size() + waiting.size();
+    if (total > kLineLogCapacity) {
+        const size_t drop = std::min(shown.size(), total - kLineLogCapacity);
+        if (drop > 0) {
+            beginRemoveRows(QModelIndex(), 0, static_cast<int>(drop) - 1);
+            shown.erase(shown.begin(), shown.begin() + static_cast<std::ptrdiff_t>(drop));
+            endRemoveRows();
+        }
     }
+    const int first = static_cast<int>(shown.size());
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(waiting.size()) - 1);
+    shown.insert(shown.end(), waiting.begin(), waiting.end());
     waiting.clear();
-    endResetModel();
+    endInsertRows();
 }
 
 void CLineLog::Clear() {

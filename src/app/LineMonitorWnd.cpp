@@ -110,6 +110,7 @@ void CLineMonitorWnd::OnSaveAs() {
     if (path.isEmpty()) {
         return;
     }
+    log->Flush();
     QList<int> rows;
     for (int row = 0; row < log->rowCount(); ++row) {
         rows << row;

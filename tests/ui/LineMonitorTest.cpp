@@ -46,6 +46,7 @@ protected:
             std::make_unique<CSimPort>(line, *clock, 9600, 'E'), 'C');
     }
     std::vector<std::string> Column(int column) const {
+        monitor->Log().Flush();
         std::vector<std::string> cells;
         for (int row = 0; row < monitor->Log().rowCount(); ++row) {
             cells.push_back(monitor->Log().CellText(row, column).toStdString());
@@ -117,8 +118,10 @@ TEST_F(LineMonitorTest, ListsTheFramesTheControllerHeardWithTheVerdictOfEachFaul
 TEST_F(LineMonitorTest, PauseHoldsNewRowsBackClearCopyAndSaveWorkThroughTheButtons) {
     const auto link = Link();
     link->Ping('C');
+    monitor->Log().Flush();
     Press("pause");
     link->Ping('A');
+    monitor->Log().Flush();
     EXPECT_EQ(monitor->Log().rowCount(), 1);
     Press("pause");
     ASSERT_EQ(monitor->Log().rowCount(), 2);
@@ -152,6 +155,7 @@ TEST_F(LineMonitorTest, KeepsTheLastTwentyThousandExchanges) {
     for (size_t i = 0; i <= kLineLogCapacity; ++i) {
         link->Suspend(i == 0 ? 'A' : 'B', 0);
     }
+    monitor->Log().Flush();
     ASSERT_EQ(static_cast<size_t>(monitor->Log().rowCount()), kLineLogCapacity);
     EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend B");
 }
@@ -181,16 +185,20 @@ TEST_F(LineMonitorTest, ScrollsDuringTheSearchWhileOtherWindowsStayHeld) {
 
     int barBefore = -1;
     int barAfter = -1;
-    const CWhen scroll([&] { return InputHeld() && window->Log().rowCount() > 40; },
-                       [&] {
-                           barBefore = bar->value();
-                           QTest::mouseClick(&other, Qt::LeftButton);
-                           const QPoint at = window->View().viewport()->rect().center();
-                           QWheelEvent wheel(at, window->View().viewport()->mapToGlobal(at), {},
-                                             {0, 120}, Qt::NoButton, {}, Qt::NoScrollPhase, false);
-                           QApplication::sendEvent(window->View().viewport(), &wheel);
-                           barAfter = bar->value();
-                       });
+    const CWhen scroll(
+        [&] {
+            window->Log().Flush();
+            return InputHeld() && window->Log().rowCount() > 40;
+        },
+        [&] {
+            barBefore = bar->value();
+            QTest::mouseClick(&other, Qt::LeftButton);
+            const QPoint at = window->View().viewport()->rect().center();
+            QWheelEvent wheel(at, window->View().viewport()->mapToGlobal(at), {}, {0, 120},
+                              Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(window->View().viewport(), &wheel);
+            barAfter = bar->value();
+        });
     int pingDialogs = 0;
     const CWhenModal<CPingDlg> close([&](CPingDlg& dialog) {
         ++pingDialogs;
@@ -203,6 +211,7 @@ TEST_F(LineMonitorTest, ScrollsDuringTheSearchWhileOtherWindowsStayHeld) {
     EXPECT_EQ(pingDialogs, 1);
     EXPECT_EQ(otherClicks, 0);
     // Suspend broadcasts, 45 pings, resume broadcasts: every frame of the command is listed.
+    window->Log().Flush();
     EXPECT_EQ(window->Log().rowCount(), 3 + 45 + 1 + 3);
 }
 
