@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -10,6 +11,7 @@
 #include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/LineLog.h"
@@ -75,6 +77,20 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
     connect(bar, &QScrollBar::valueChanged, this,
             [this, bar](int value) { following = value >= bar->maximum(); });
     resize(120 * digit, 30 * view->verticalHeader()->defaultSectionSize());
+}
+
+bool CLineMonitorWnd::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked) {
+        blocked = true;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != this && modal->windowHandle() != nullptr &&
+            windowHandle() != nullptr) {
+            windowHandle()->setTransientParent(modal->windowHandle());
+        }
+    } else if (event->type() == QEvent::WindowUnblocked) {
+        blocked = false;
+    }
+    return QWidget::event(event);
 }
 
 void CLineMonitorWnd::OnRowsInserted() {

@@ -18,6 +18,13 @@ public:
 
     CLineLog& Log() { return *log; }
     QTableView& View() { return *view; }
+    // True while a modal dialog keeps input from the window.
+    bool Blocked() const { return blocked; }
+
+protected:
+    // A modal dialog (a scan loop's, say) would keep the operator from scrolling the list:
+    // the window becomes the dialog's transient child, which a modal dialog lets through.
+    bool event(QEvent* event) override;
 
 private:
     void OnRowsInserted();
@@ -28,5 +35,6 @@ private:
     CLineLog* log;
     QTableView* view;
     QPushButton* saveButton = nullptr;
-    bool following = true;  // the view shows the newest row; it stays there as rows come
+    bool following = true;
+    bool blocked = false;  // the view shows the newest row; it stays there as rows come
 };

@@ -8,12 +8,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <memory>
 #include <string>
@@ -213,6 +215,21 @@ TEST_F(LineMonitorTest, ScrollsDuringTheSearchWhileOtherWindowsStayHeld) {
     // Suspend broadcasts, 45 pings, resume broadcasts: every frame of the command is listed.
     window->Log().Flush();
     EXPECT_EQ(window->Log().rowCount(), 3 + 45 + 1 + 3);
+}
+
+// A modal dialog, such as a scan loop's, does not keep the operator from the monitor.
+TEST_F(LineMonitorTest, StaysOpenToInputWhileAModalDialogRuns) {
+    monitor->show();
+    QDialog modal;
+    bool blockedDuringDialog = true;
+    QTimer::singleShot(0, &modal, [&] {
+        QCoreApplication::processEvents();
+        blockedDuringDialog = monitor->Blocked();
+        modal.accept();
+    });
+    modal.exec();
+    EXPECT_FALSE(blockedDuringDialog);
+    EXPECT_FALSE(monitor->Blocked());
 }
 
 }  // namespace
