@@ -4,7 +4,9 @@
 // the beams nearly every scan, so nearly every scan also redraws the beam grid. Prints the
 // scans per second beside the protocol's floor (the 50 ms pause before each scan request
 // plus the wire time of the 3-byte request and the 99-byte reply), the processor time the
-// dialog's thread used, and the time to redraw the 48 rows of the beam grid.
+// dialog's thread used, and the time to redraw the 48 rows of the beam grid. The loop runs
+// twice, with the line monitor closed and then open and following, and the figures are
+// printed side by side; last, the memory that 20,000 scan exchanges take in the monitor.
 //
 // With --ser2net the loop goes through the serial-to-network proxy serving the
 // pseudo-terminal on a loopback port.
@@ -12,6 +14,9 @@
 // Usage: bench_alignment [--ser2net] [seconds (default 10)] [redraws (default 500)]
 
 #include <time.h>
+
+#include <fstream>
+#include <string>
 
 #include <QApplication>
 #include <QPushButton>
@@ -23,6 +28,8 @@
 
 #include "BenchPort.h"
 #include "alignment/AlignmentDlg.h"
+#include "app/LineLog.h"
+#include "app/LineMonitorWnd.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
 #include "serial/IdleHook.h"
@@ -60,6 +67,83 @@ double RedrawMs(CAlignmentDlg& dialog, int redraws) {
     const std::chrono::duration<double, std::milli> spent =
         std::chrono::steady_clock::now() - start;
     return spent.count() / redraws;
+}
+
+struct CLoopFigures {
+    unsigned scans = 0;
+    double seconds = 0;
+    double cpuSeconds = 0;
+    size_t rows = 0;
+    double Rate() const { return scans / seconds; }
+};
+
+// Runs the dialog's scan loop for durationMs, with the line monitor open and following
+// when monitored.
+CLoopFigures RunLoop(CControllerLink& link, const CBlankingMap& initial, uint32_t durationMs,
+                     bool monitored) {
+    std::unique_ptr<CLineMonitorWnd> monitor;
+    if (monitored) {
+        monitor = std::make_unique<CLineMonitorWnd>(nullptr);
+        monitor->show();
+    }
+    CAlignmentDlg dialog(kChannels, nullptr);
+    dialog.SetLink(&link);
+    dialog.SetInitialMap(initial);
+    dialog.show();  // reconnects, and posts Start
+    auto* stop = dialog.findChild<QPushButton*>("stopButton");
+    const uint32_t start = TickCount();
+    CScopedIdleHandler pump([&] {
+        if (TicksSince(start) >= durationMs && stop->isEnabled()) {
+            stop->click();
+        }
+        CInputHold hold;
+        QCoreApplication::processEvents();
+        return 0;
+    });
+    const double cpuStart = ThreadCpuSeconds();
+    QApplication::processEvents();  // runs the posted Start until Stop
+    CLoopFigures figures;
+    figures.seconds = TicksSince(start) / 1000.0;
+    figures.cpuSeconds = ThreadCpuSeconds() - cpuStart;
+    figures.scans = dialog.ScanCount();
+    if (monitored) {
+        monitor->Log().Flush();
+        figures.rows = static_cast<size_t>(monitor->Log().rowCount());
+    }
+    return figures;
+}
+
+// Resident memory of the process in megabytes.
+double ResidentMegabytes() {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmRSS:") {
+            double kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes / 1024.0;
+        }
+    }
+    return 0;
+}
+
+// The memory a monitor takes when it holds as many scan exchanges as it keeps.
+double MonitorMegabytes() {
+    const double before = ResidentMegabytes();
+    CLineMonitorWnd monitor(nullptr);
+    monitor.show();
+    CLineExchange scan;
+    scan.baud = kBaud;
+    scan.request = {0xF8, 'A', 'S'};
+    scan.reply.assign(kScanReplyLength, 0x55);
+    scan.expected = kScanReplyLength;
+    for (size_t i = 0; i < kLineLogCapacity; ++i) {
+        scan.startTick = static_cast<uint32_t>(i * 80);
+        monitor.Log().OnExchange(scan);
+    }
+    monitor.Log().Flush();
+    QApplication::processEvents();
+    return ResidentMegabytes() - before;
 }
 
 }  // namespace
@@ -107,44 +191,35 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    CAlignmentDlg dialog(kChannels, nullptr);
-    dialog.SetLink(&link);
-    dialog.SetInitialMap(initial);
-    dialog.show();  // reconnects, and posts Start
-    auto* stop = dialog.findChild<QPushButton*>("stopButton");
-    const uint32_t start = TickCount();
-    CScopedIdleHandler pump([&] {
-        if (TicksSince(start) >= durationMs && stop->isEnabled()) {
-            stop->click();
-        }
-        CInputHold hold;
-        QCoreApplication::processEvents();
-        return 0;
-    });
-    const double cpuStart = ThreadCpuSeconds();
-    QApplication::processEvents();  // runs the posted Start until Stop
-    const double seconds = TicksSince(start) / 1000.0;
-    const double cpuSeconds = ThreadCpuSeconds() - cpuStart;
-    const unsigned scans = dialog.ScanCount();
+    const CLoopFigures closed = RunLoop(link, initial, durationMs, false);
+    const CLoopFigures open = RunLoop(link, initial, durationMs, true);
     link.ExitAlignmentMode();
     server.Stop();
 
     const double floorMs =
         kScanPauseMs +
         static_cast<double>(WireTimeUs(kScanRequestLength + kScanReplyLength, kBaud)) / 1000.0;
-    const double rate = scans / seconds;
     const double floorRate = 1000.0 / floorMs;
     std::printf("alignment scan loop, %d channels, %ld baud, on %s, real time:\n", kChannels, kBaud,
                 bench.Route(server.DevicePath()).c_str());
-    std::printf("  %u scans in %.2f s: %.2f scans/s; floor %.2f ms per scan = %.2f scans/s\n",
-                scans, seconds, rate, floorMs, floorRate);
-    std::printf("  rate / floor rate:    %6.1f %% (target at least 97 %%)\n",
-                rate / floorRate * 100.0);
-    std::printf(
-        "  processor time:       %6.3f ms per scan, %.2f %% of one core (target under "
-        "10 %%)\n",
-        cpuSeconds * 1000.0 / scans, cpuSeconds / seconds * 100.0);
+    std::printf("  floor %.2f ms per scan = %.2f scans/s\n", floorMs, floorRate);
+    std::printf("  %-34s %18s %18s\n", "", "monitor closed", "monitor following");
+    std::printf("  %-34s %18u %18u\n", "scans", closed.scans, open.scans);
+    std::printf("  %-34s %18.2f %18.2f\n", "scans/s", closed.Rate(), open.Rate());
+    std::printf("  %-34s %17.1f%% %17.1f%%\n", "rate / floor rate (target >= 97 %)",
+                closed.Rate() / floorRate * 100.0, open.Rate() / floorRate * 100.0);
+    std::printf("  %-34s %18.3f %18.3f\n", "processor ms per scan",
+                closed.cpuSeconds * 1000.0 / closed.scans, open.cpuSeconds * 1000.0 / open.scans);
+    std::printf("  %-34s %17.2f%% %17.2f%%\n", "of one core (target < 10 %)",
+                closed.cpuSeconds / closed.seconds * 100.0, open.cpuSeconds / open.seconds * 100.0);
+    std::printf("  %-34s %18zu\n", "rows in the monitor", open.rows);
+
+    CAlignmentDlg dialog(kChannels, nullptr);
+    dialog.SetLink(&link);
+    dialog.SetInitialMap(initial);
     std::printf("beam grid redraw (48 rows written and painted), average of %d: %.3f ms\n", redraws,
                 RedrawMs(dialog, redraws));
+    std::printf("line monitor holding %zu scan exchanges: %.1f MB (target under 20 MB)\n",
+                kLineLogCapacity, MonitorMegabytes());
     return 0;
 }

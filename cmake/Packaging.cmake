@@ -8,6 +8,15 @@ if(TARGET tarn)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/icons/hicolor
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+    # The user guide with its pictures, where Help > Index finds it from the executable:
+    # share/doc/tarn on Linux, doc/ beside the executable on Windows.
+    if(WIN32)
+        set(TARN_GUIDE_DIR doc)
+    else()
+        set(TARN_GUIDE_DIR ${CMAKE_INSTALL_DATADIR}/doc/tarn)
+    endif()
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/user-guide.md DESTINATION ${TARN_GUIDE_DIR})
+    install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${TARN_GUIDE_DIR})
 endif()
 if(TARGET tarnctl)
     install(TARGETS tarnctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -14,12 +14,17 @@
 #include "app/AboutDlg.h"
 #include "app/AlignmentSession.h"
 #include "app/ConnectionSettings.h"
+#include "app/ControllerPanel.h"
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
+#include "app/HelpWnd.h"
 #include "app/KeyIndicators.h"
+#include "app/LineMonitorWnd.h"
 #include "app/PartNumberSession.h"
 #include "app/PingSession.h"
 #include "app/PortSetupDlg.h"
+#include "app/ReconnectSession.h"
+#include "app/RememberedSearch.h"
 #include "app/ReportSession.h"
 #include "app/SerialDevices.h"
 #include "app/SettingsFile.h"
@@ -30,7 +35,7 @@
 namespace {
 constexpr char kIdleMessage[] = "Ready";
 constexpr long kDefaultBaudRate = 9600;
-constexpr int kMenuCount = kMenuHelp + 1;
+constexpr int kMenuCount = kMenuView + 1;
 
 constexpr char kOptions[] = "Options";
 constexpr char kSave[] = "Save";
@@ -38,7 +43,8 @@ constexpr char kPartNumbers[] = "PartNumbers";
 }  // namespace
 
 CMainFrame::CMainFrame(const CTarnApp& app) : app(app) {
-    setCentralWidget(new QWidget(this));
+    panel = new CControllerPanel(this);
+    setCentralWidget(panel);
     CreateMenus();
     CreateStatusBar();
     LoadSettings();
@@ -70,6 +76,9 @@ void CMainFrame::CreateMenus() {
         action->setStatusTip(QString::fromLatin1(item.prompt));
         if (item.functionKey != 0) {
             action->setShortcut(QKeySequence(Qt::Key_F1 + item.functionKey - 1));
+            action->setShortcutContext(Qt::WindowShortcut);
+        } else if (item.keys != nullptr) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(item.keys)));
             action->setShortcutContext(Qt::WindowShortcut);
         }
         action->setCheckable(item.check != CheckRule::kNever);
@@ -111,8 +120,10 @@ bool CMainFrame::IsEnabled(EnableRule rule) const {
             return selected;
         case EnableRule::kSelectedWithPartNumbers:
             return selected && partNumbersAvailable == 1;
+        case EnableRule::kSelectionRemembered:
+            return HasRememberedSelection(remembered);
         case EnableRule::kHelpFilePresent:
-            return app.HelpFilePresent();
+            return app.HelpFilePresent() || !CHelpWnd::UserGuidePath().isEmpty();
         case EnableRule::kAlways:
             break;
     }
@@ -138,9 +149,17 @@ void CMainFrame::UpdateCommandUi() {
         action->setEnabled(IsEnabled(item->enable));
         action->setChecked(IsChecked(*item));
     }
+    QAction* reconnect = CommandAction(kCmdReconnect);
+    reconnect->setVisible(reconnect->isEnabled());
+    if (reconnect->isEnabled()) {
+        reconnect->setText(QStringLiteral("&Reconnect to %1 at %2\tCtrl+F5")
+                               .arg(QChar::fromLatin1(static_cast<char>(remembered[0][0])))
+                               .arg(CControllerLink::BaudRateOf(remembered[0][1])));
+    }
     if (QAction* setup = CommandAction(kCmdPortSetup)) {
         setup->setText(PortSetupCaption(portIndex, SettingsFilePath()));
     }
+    panel->Refresh(table);
 }
 
 template <class Session>
@@ -164,6 +183,9 @@ void CMainFrame::OnCommand(const MenuItem& item) {
             switch (item.commandId) {
                 case kCmdPing:
                     RunSession<CPingSession>();
+                    break;
+                case kCmdReconnect:
+                    Reconnect();
                     break;
                 case kCmdEditPsf:
                     RunSession<CEditPsfSession>();
@@ -192,12 +214,28 @@ void CMainFrame::OnCommand(const MenuItem& item) {
                 case kCmdPortSetup:
                     RunPortSetup();
                     break;
+                case kCmdLineMonitor:
+                    ShowLineMonitor();
+                    break;
                 default:
                     break;
             }
             break;
     }
+    // What this run found and selected is what Reconnect offers next.
+    if (table != ControllerTable{}) {
+        remembered = table;
+    }
     UpdateCommandUi();
+}
+
+// The remembered selection becomes the selection when its controller answers.
+void CMainFrame::Reconnect() {
+    ControllerTable asked = remembered;
+    CReconnectSession session(&asked, this, portIndex, parity, kDefaultBaudRate);
+    if (session.Run()) {
+        table = asked;
+    }
 }
 
 // The port chosen in the setup becomes the port of the next command.
@@ -208,8 +246,27 @@ void CMainFrame::RunPortSetup() {
     }
 }
 
-void CMainFrame::ShowHelpIndex() const {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(CTarnApp::HelpPath()));
+void CMainFrame::ShowLineMonitor() {
+    if (lineMonitor == nullptr) {
+        lineMonitor = new CLineMonitorWnd(this);
+    }
+    lineMonitor->show();
+    lineMonitor->raise();
+    lineMonitor->activateWindow();
+}
+
+// Without the help file the installed user guide opens in a help window of its own.
+void CMainFrame::ShowHelpIndex() {
+    if (app.HelpFilePresent()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(CTarnApp::HelpPath()));
+        return;
+    }
+    if (helpWindow == nullptr) {
+        helpWindow = new CHelpWnd(this, CHelpWnd::UserGuidePath());
+    }
+    helpWindow->show();
+    helpWindow->raise();
+    helpWindow->activateWindow();
 }
 
 // Values are taken as read, without range checks: a port index or parity letter that no
@@ -221,6 +278,7 @@ void CMainFrame::LoadSettings() {
     parity = choice.parity;
     saveOnExit = file.GetInt(kOptions, kSave, 1);
     partNumbersAvailable = file.EntryNames(kPartNumbers).empty() ? 0 : 1;
+    remembered = LoadRememberedSearch(file);
 }
 
 // With the option off nothing is written, so the stored "Save" applies at the next start.
@@ -234,5 +292,6 @@ void CMainFrame::SaveSettings() const {
     file.WriteString(kParitySection, kParityEntry,
                      std::to_string(static_cast<signed char>(parity)));
     file.WriteString(kOptions, kSave, std::to_string(saveOnExit));
+    StoreRememberedSearch(file, remembered);
     file.Save();
 }

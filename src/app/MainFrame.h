@@ -3,15 +3,20 @@
 // last search found and which controller the operator selected) and the connection
 // choices (COM port, parity, save on exit), shows the menu of the menu table with its
 // accelerators and a status bar, and runs every controller command as a service
-// session. Its client area stays empty: all work happens in modal dialogs.
+// session. Its client area shows the selected controller and what it last reported; all
+// work happens in modal dialogs.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <utility>
 #include <vector>
 
 #include "app/MenuTable.h"
 #include "protocol/ControllerTable.h"
 
+class CControllerPanel;
+class CHelpWnd;
+class CLineMonitorWnd;
 class CTarnApp;
 class QLabel;
 
@@ -29,6 +34,7 @@ public:
     char Parity() const { return parity; }
     int SaveOnExit() const { return saveOnExit; }
     int PartNumbersAvailable() const { return partNumbersAvailable; }
+    const ControllerTable& Remembered() const { return remembered; }
 
     // The menu item that runs commandId; null for an unknown identifier.
     QAction* CommandAction(int commandId) const;
@@ -47,13 +53,17 @@ private:
     void RunSession();
     bool IsEnabled(EnableRule rule) const;
     bool IsChecked(const MenuItem& item) const;
-    void ShowHelpIndex() const;
+    void ShowHelpIndex();
+    void ShowLineMonitor();
+    void Reconnect();
     void RunPortSetup();
     void LoadSettings();
     void SaveSettings() const;
 
     const CTarnApp& app;
     ControllerTable table{};
+    // The last search and selection, from the settings file or from this run.
+    ControllerTable remembered{};
     QLabel* messagePane = nullptr;
     // Set by LoadSettings.
     char parity = 0;
@@ -61,4 +71,7 @@ private:
     int portIndex = 0;
     int partNumbersAvailable = 0;
     std::vector<std::pair<const MenuItem*, QAction*>> actions;
+    QPointer<CLineMonitorWnd> lineMonitor;  // while it is open
+    QPointer<CHelpWnd> helpWindow;          // while it is open
+    CControllerPanel* panel = nullptr;
 };

@@ -20,9 +20,18 @@ enum CommandId : int {
     kCmdAbout = 57664,
     kCmdPortSetup = 32900,
     kCmdReport = 32901,
+    kCmdLineMonitor = 32902,
+    kCmdReconnect = 32903,
 };
 
-enum class EnableRule { kAlways, kControllerSelected, kSelectedWithPartNumbers, kHelpFilePresent };
+// kSelectionRemembered also hides the item while it does not hold.
+enum class EnableRule {
+    kAlways,
+    kControllerSelected,
+    kSelectedWithPartNumbers,
+    kHelpFilePresent,
+    kSelectionRemembered,
+};
 // kPort checks the item whose value is the port index, kParity the one whose value is
 // the parity letter, kSaveOnExit the item when the flag is nonzero.
 enum class CheckRule { kNever, kPort, kParity, kSaveOnExit };
@@ -35,7 +44,8 @@ enum MenuId : int {
     kMenuSerialPort,
     kMenuParity,
     kMenuReport,
-    kMenuHelp
+    kMenuHelp,
+    kMenuView,
 };
 
 struct MenuItem {
@@ -48,6 +58,7 @@ struct MenuItem {
     EnableRule enable;
     CheckRule check;
     int value;  // port index or parity letter that the item stores and is checked for
+    const char* keys = nullptr;  // an accelerator other than a function key, e.g. "Ctrl+L"
 };
 
 namespace menu_table_detail {
@@ -60,6 +71,10 @@ constexpr MenuItem Separator(MenuId menu) {
 constexpr MenuItem Command(MenuId menu, const char* caption, int id, const char* prompt,
                            EnableRule enable = EnableRule::kAlways, int functionKey = 0) {
     return {menu, caption, id, kMenuBar, functionKey, prompt, enable, CheckRule::kNever, 0};
+}
+constexpr MenuItem Keyed(MenuId menu, const char* caption, int id, const char* prompt,
+                         EnableRule enable, const char* keys) {
+    return {menu, caption, id, kMenuBar, 0, prompt, enable, CheckRule::kNever, 0, keys};
 }
 constexpr MenuItem Port(const char* caption, int id, int index, const char* prompt) {
     return {kMenuSerialPort,     caption,          id,   kMenuBar, 0, prompt,
@@ -78,6 +93,9 @@ inline constexpr auto kMenuTable = [] {
         Popup(kMenuBar, "&SKELDA", kMenuSkelda),
         Command(kMenuSkelda, "&Ping...\tF5", kCmdPing, "Finds all controllers on a network",
                 E::kAlways, 5),
+        Keyed(kMenuSkelda, "&Reconnect\tCtrl+F5", kCmdReconnect,
+              "Asks the controller selected in the last search again, without a new search",
+              E::kSelectionRemembered, "Ctrl+F5"),
         Command(kMenuSkelda, "&Edit PSF...\tF6", kCmdEditPsf, "Edit and execute a PSF", E::kAlways,
                 6),
         Command(kMenuSkelda, "&Diagnostics...\tF7", kCmdDiagnostics, "Executes Diagnostic Test",
@@ -125,6 +143,9 @@ inline constexpr auto kMenuTable = [] {
         MenuItem{kMenuOptions, "Save Settings on E&xit", kCmdSaveOnExit, kMenuBar, 0,
                  "Save Settings when application exits.", EnableRule::kAlways,
                  CheckRule::kSaveOnExit, 0},
+        Popup(kMenuBar, "&View", kMenuView),
+        Keyed(kMenuView, "&Line Monitor\tCtrl+L", kCmdLineMonitor,
+              "Lists every exchange on the line as it happens", E::kAlways, "Ctrl+L"),
         Popup(kMenuBar, "&Report", kMenuReport),
         Command(kMenuReport, "&Commissioning Report...", kCmdReport,
                 "Writes or prints what the selected controller is set to", E::kControllerSelected),

@@ -12,10 +12,11 @@ int CPingSession::Execute() {
     {
         // The notice is painted before the search blocks the event loop, and removed
         // after the busy state ends.
-        const CSearchNoticeDlg notice(Owner());
-        table = ControllerTable{};
+        CSearchNoticeDlg notice(Owner());
         CBusyScope busy;
-        SearchLine(*Link(), table);
+        // Cancel and Esc reach the notice while the line is busy.
+        const CPumpTargetScope target(&notice);
+        SearchLine(*Link(), table, &notice);
     }
     {
         CPingDlg dialog(&table, this, Owner());

@@ -2,12 +2,16 @@
 
 #include <QCoreApplication>
 
+#include "protocol/ControllerLink.h"
 #include "ui_SearchNoticeDlg.h"
 
 CSearchNoticeDlg::CSearchNoticeDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
       ui(std::make_unique<Ui::CSearchNoticeDlg>()) {
     ui->setupUi(this);
+    ui->progress->setRange(0, kSearchSteps);
+    ui->progress->setValue(0);
+    connect(ui->cancel, &QPushButton::clicked, this, &CSearchNoticeDlg::reject);
     adjustSize();
     if (parent != nullptr) {
         const QRect area = parent->window()->frameGeometry();
@@ -21,3 +25,28 @@ CSearchNoticeDlg::CSearchNoticeDlg(QWidget* parent)
 }
 
 CSearchNoticeDlg::~CSearchNoticeDlg() = default;
+
+void CSearchNoticeDlg::Suspended() {
+    ui->progress->setValue(1);
+}
+
+bool CSearchNoticeDlg::BeforePing(char id, int baudIndex) {
+    if (cancelled) {
+        return false;
+    }
+    ui->askingText->setText(QStringLiteral("Asking %1 at %2 baud")
+                                .arg(QChar::fromLatin1(id))
+                                .arg(CControllerLink::BaudRateOf(baudIndex)));
+    ui->progress->setValue(ui->progress->value() + 1);
+    return true;
+}
+
+int CSearchNoticeDlg::Progress() const {
+    return ui->progress->value();
+}
+
+void CSearchNoticeDlg::reject() {
+    cancelled = true;
+    ui->cancel->setEnabled(false);
+    ui->askingText->setText(QStringLiteral("Cancelled: ending the search"));
+}

@@ -83,17 +83,73 @@ bool CControllerLink::CheckReply(char frameId, char letter) const {
 }
 
 bool CControllerLink::CheckFrame(char frameId, char letter, unsigned length) const {
-    return length >= 4 && length <= kReplyBufferSize && reply[0] == kReplyStart &&
-           reply[1] == static_cast<unsigned char>(frameId) &&
-           reply[2] == static_cast<unsigned char>(letter) && reply[length - 1] == kReplyEnd;
+    const bool whole = length >= 4 && length <= kReplyBufferSize && reply[0] == kReplyStart &&
+                       reply[1] == static_cast<unsigned char>(frameId) &&
+                       reply[2] == static_cast<unsigned char>(letter) &&
+                       reply[length - 1] == kReplyEnd;
+    if (!whole) {
+        ReportVerdict(LineVerdict::kWrongReply);
+    }
+    return whole;
 }
 
 bool CControllerLink::Transact(const CExchange& exchange) {
     if (busy) {
         return false;
     }
+    if (LineObservers().empty()) {
+        observedVerdict = LineVerdict::kSent;
+        return RunTransaction(exchange);
+    }
+    const uint32_t start = TickCount();
+    const bool accepted = RunTransaction(exchange);
+    const CLineExchange observed = Observed(exchange, start, accepted);
+    observedVerdict = observed.verdict;
+    // A copy of the list: an observer may remove itself (a window closed meanwhile).
+    for (CLineObserver* observer : std::vector<CLineObserver*>(LineObservers())) {
+        observer->OnExchange(observed);
+    }
+    return accepted;
+}
+
+CLineExchange CControllerLink::Observed(const CExchange& exchange, uint32_t startTick,
+                                        bool accepted) const {
+    CLineExchange observed;
+    observed.startTick = startTick;
+    observed.baud = port->Current().baud;
+    observed.request.assign(request.begin(),
+                            request.begin() + std::min(exchange.requestLength, kRequestBufferSize));
+    observed.reply.assign(reply.begin(), reply.begin() + replyCount);
+    observed.expected =
+        exchange.minReplyLength != 0 ? exchange.minReplyLength : exchange.replyLength;
+    if (!sent) {
+        observed.verdict = LineVerdict::kNotSent;
+    } else if (exchange.replyLength == 0) {
+        observed.verdict = LineVerdict::kSent;
+    } else if (replyCount == 0) {
+        observed.verdict = LineVerdict::kNoAnswer;
+    } else if (!accepted) {
+        observed.verdict = LineVerdict::kShort;
+    } else if (outOfStep) {
+        observed.verdict = LineVerdict::kOutOfStep;
+    }
+    return observed;
+}
+
+void CControllerLink::ReportVerdict(LineVerdict verdict) const {
+    if (observedVerdict != LineVerdict::kAnswered) {
+        return;
+    }
+    observedVerdict = verdict;
+    for (CLineObserver* observer : std::vector<CLineObserver*>(LineObservers())) {
+        observer->OnVerdictChanged(verdict);
+    }
+}
+
+bool CControllerLink::RunTransaction(const CExchange& exchange) {
     CBusyScope scope(busy);
     replyCount = 0;
+    sent = false;
     if (exchange.flushFirst) {
         port->DiscardInput();
     } else if (outOfStep) {
@@ -103,6 +159,7 @@ bool CControllerLink::Transact(const CExchange& exchange) {
     if (port->Write(request.data(), exchange.requestLength, exchange.writeLimitMs) != 0) {
         return false;
     }
+    sent = true;
     if (exchange.replyLength == 0) {
         return true;
     }

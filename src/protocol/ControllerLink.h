@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "protocol/ControllerTable.h"
+#include "protocol/LineTap.h"
 #include "serial/RS232.h"
 
 class CBlankingMap;
 class CDiagnostics;
 class CPsf;
 class CScanReply;
+class CSearchProgress;
 
 constexpr unsigned char kRequestStart = 0xF8;
 constexpr unsigned char kReplyStart = 0x1C;
@@ -69,7 +71,8 @@ public:
     bool BuildRequest(char frameId, char command);
     // True when reply bytes 0..3 are the acknowledgement 0x1C, frameId, letter, LF.
     bool CheckReply(char frameId, char letter) const;
-    // True when the reply starts 0x1C, frameId, letter and has LF at length - 1.
+    // True when the reply starts 0x1C, frameId, letter and has LF at length - 1. A reply
+    // that fails is reported to the line observer as the wrong reply.
     bool CheckFrame(char frameId, char letter, unsigned length) const;
 
     // Asks controller pingId to answer; 'X' when it did, else 0.
@@ -99,8 +102,9 @@ public:
     int Resume(char frameId, long waitMs);
 
     // Line-wide operations; each leaves the port at the baud index it found.
-    // Pings every ID at 9600, 19200 and 38400 and records who answered in table.
-    void FindControllers(ControllerTable* table);
+    // Pings every ID at 9600, 19200 and 38400 and records who answered in table. With a
+    // progress object, it is asked before each ping and may end the search there.
+    void FindControllers(ControllerTable* table, CSearchProgress* progress = nullptr);
     // Broadcasts Suspend at every searched rate; the last Suspend result.
     int SuspendAll(long waitMs);
     // Broadcasts Resume at every searched rate, so that it also reaches a controller that
@@ -137,6 +141,13 @@ private:
     // Drops the input until the line has been quiet for a moment: the rest of a spoilt
     // reply may still be on its way.
     void DrainInput();
+    // Transact without the line observer.
+    bool RunTransaction(const CExchange& exchange);
+    // The last exchange as the line observer sees it.
+    CLineExchange Observed(const CExchange& exchange, uint32_t startTick, bool accepted) const;
+    // Tells the line observer that the command found the last reply unusable after all;
+    // only a reply that was taken as answered is judged again.
+    void ReportVerdict(LineVerdict verdict) const;
 
     std::unique_ptr<RS232> port;
     std::vector<unsigned char> reply;
@@ -149,4 +160,7 @@ private:
     // input anyway first drains it, so that one spoilt reply does not shift every later
     // one.
     bool outOfStep = false;
+    bool sent = false;  // the last transaction's request went out whole
+    // The verdict the line observer was given on the last exchange; kSent when none was.
+    mutable LineVerdict observedVerdict = LineVerdict::kSent;
 };

@@ -3,6 +3,7 @@
 // the rate it found.
 
 #include "protocol/ControllerLink.h"
+#include "protocol/SearchProgress.h"
 
 namespace {
 constexpr long kKnownControllerPauseMs = 160;
@@ -21,7 +22,7 @@ private:
     int index;
 };
 
-void CControllerLink::FindControllers(ControllerTable* table) {
+void CControllerLink::FindControllers(ControllerTable* table, CSearchProgress* progress) {
     if (busy || table == nullptr) {
         return;
     }
@@ -29,6 +30,9 @@ void CControllerLink::FindControllers(ControllerTable* table) {
     for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes; ++baudIndex) {
         SetBaudIndex(baudIndex);
         for (char controller = kFirstId; controller <= kLastId; ++controller) {
+            if (progress != nullptr && !progress->BeforePing(controller, baudIndex)) {
+                return;
+            }
             StoreControllerEntry(*table, controller, baudIndex, Ping(controller));
         }
     }

@@ -38,8 +38,14 @@ int CControllerLink::InputPsf(CPsf& psf) {
     exchange.flushFirst = true;
     exchange.replyLength = kPsfFrameLength;
     exchange.readLimitMs = 1000;
-    return Transact(exchange) && CheckFrame(id, 'H', kPsfFrameLength) && psf.Unpack(&reply[3]) ? 1
-                                                                                               : 0;
+    if (!Transact(exchange) || !CheckFrame(id, 'H', kPsfFrameLength)) {
+        return 0;
+    }
+    if (!psf.Unpack(&reply[3])) {
+        ReportVerdict(LineVerdict::kChecksumWrong);
+        return 0;
+    }
+    return 1;
 }
 
 int CControllerLink::InputDiagnostics(CDiagnostics& diagnostics, int receiver) {
@@ -69,7 +75,11 @@ int CControllerLink::InputBlankingFields(CBlankingMap& map) {
     }
     // The checksum is tested before the map is touched, so a corrupted reply never
     // replaces the caller's blanking.
-    return map.ReadBlock(&reply[3]) ? 1 : 0;
+    if (!map.ReadBlock(&reply[3])) {
+        ReportVerdict(LineVerdict::kChecksumWrong);
+        return 0;
+    }
+    return 1;
 }
 
 int CControllerLink::OutputBlankingFields(const CBlankingMap& map) {

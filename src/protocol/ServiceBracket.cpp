@@ -1,6 +1,7 @@
 #include "protocol/ServiceBracket.h"
 
 #include "protocol/ControllerLink.h"
+#include "protocol/SearchProgress.h"
 #include "serial/Clock.h"
 
 void SuspendForService(CControllerLink& link, const ControllerTable& table, PortFlush flush) {
@@ -15,11 +16,14 @@ void ResumeAfterService(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
 }
 
-void SearchLine(CControllerLink& link, ControllerTable& table) {
+void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* progress) {
     table = ControllerTable{};
     link.SuspendAll(kBroadcastPauseMs);
+    if (progress != nullptr) {
+        progress->Suspended();
+    }
     DelayMs(kSettleMs);
-    link.FindControllers(&table);
+    link.FindControllers(&table, progress);
 }
 
 void EndSearch(CControllerLink& link, const ControllerTable& table) {

@@ -8,6 +8,7 @@
 #include "protocol/ControllerTable.h"
 
 class CControllerLink;
+class CSearchProgress;
 
 // Pause after suspending the controllers, so that the line has fallen silent.
 inline constexpr uint32_t kSettleMs = 250;
@@ -25,7 +26,8 @@ void ResumeAfterService(CControllerLink& link, const ControllerTable& table);
 
 // Forgets the previous search and selection, broadcasts the suspend at every searched
 // rate, pauses kSettleMs and asks every ID at every searched rate; table holds the hits.
-void SearchLine(CControllerLink& link, ControllerTable& table);
+// progress, when given, hears how far the search got and may end it before a ping.
+void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* progress = nullptr);
 // Resumes the controllers the search found, then broadcasts the resume: a controller
 // that heard the broadcast suspend but whose answer to the search was lost is missing
 // from the table, and only the broadcast reaches it.

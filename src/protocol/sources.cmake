@@ -7,6 +7,9 @@ list(APPEND TARN_CORE_SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/LinkCommands.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkLineOperations.cpp
     ${CMAKE_CURRENT_LIST_DIR}/LinkRecordCommands.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LineTap.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/LineWords.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/Reconnect.cpp
     ${CMAKE_CURRENT_LIST_DIR}/PsfSend.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ScanReply.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ServiceBracket.cpp

@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QEvent>
 #include <QPointer>
+#include <QVariant>
 #include <QWidget>
 
 #include "serial/IdleHook.h"
@@ -11,6 +12,7 @@
 namespace {
 
 int holdCount = 0;
+constexpr char kPassesInput[] = "tarnPassesInputDuringExchanges";
 
 QPointer<QWidget>& Target() {
     static QPointer<QWidget> target;
@@ -49,11 +51,8 @@ bool IsUserInput(const QEvent& event) {
 
 bool BelongsToTarget(const QObject* receiver) {
     const QWidget* target = Target();
-    if (target == nullptr) {
-        return false;
-    }
     for (const QObject* o = receiver; o != nullptr; o = o->parent()) {
-        if (o == target) {
+        if ((target != nullptr && o == target) || o->property(kPassesInput).toBool()) {
             return true;
         }
     }
@@ -93,6 +92,10 @@ void InstallIdlePump() {
         qApp->installEventFilter(gate);
     }
     InstallIdleHandler(PumpEvents);
+}
+
+void PassInputDuringExchanges(QWidget* window) {
+    window->setProperty(kPassesInput, true);
 }
 
 void SetPumpTarget(QWidget* target) {

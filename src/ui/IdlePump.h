@@ -18,6 +18,10 @@ void InstallIdlePump();
 void SetPumpTarget(QWidget* target);
 QWidget* PumpTarget();
 
+// Lets user input through the gate to window and its children at all times: for a window
+// that only shows what happens and never starts an exchange itself.
+void PassInputDuringExchanges(QWidget* window);
+
 // Makes target the pump target for the lifetime of the object, then restores the previous.
 class CPumpTargetScope {
 public:

@@ -13,7 +13,8 @@ dpkg-deb -x "$deb" "$root/install"
 
 for file in usr/bin/tarn usr/bin/tarnsim usr/bin/tarnctl usr/share/man/man1/tarnctl.1 usr/share/applications/tarn.desktop \
             usr/share/icons/hicolor/48x48/apps/tarn.png \
-            usr/share/icons/hicolor/256x256/apps/tarn.png; do
+            usr/share/icons/hicolor/256x256/apps/tarn.png \
+            usr/share/doc/tarn/user-guide.md usr/share/doc/tarn/images/main-window.png; do
     [ -e "$root/install/$file" ] || { echo "missing from the package: $file"; exit 1; }
 done
 grep -q '^Exec=tarn$' "$root/install/usr/share/applications/tarn.desktop"

@@ -18,6 +18,12 @@
 
 TARN_SCREENSHOT(SearchNotice) {
     CSearchNoticeDlg notice(nullptr);
+    // A third of the way: the suspend is done and 9600 baud has been searched.
+    notice.Suspended();
+    for (char id = 'A'; id <= 'O'; ++id) {
+        notice.BeforePing(id, 0);
+    }
+    notice.BeforePing('A', 1);
     SaveShot(&notice, outputFolder, "search-notice.png");
 }
 
