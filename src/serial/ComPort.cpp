@@ -18,6 +18,7 @@ constexpr StatusEntry kPortStatusTexts[] = {
     {kPermissionDenied,
      "Permission denied: join the group that owns the device, then log in again"},
     {kDeviceGone, "Device removed or disconnected"},
+    {kNotSerialDevice, "Not a serial device"},
 };
 
 bool InBaseTable(int code) {

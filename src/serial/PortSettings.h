@@ -19,3 +19,10 @@ struct PortSettings {
 
     bool operator==(const PortSettings&) const = default;
 };
+
+// Whether a port puts the rate baud on the line: every rate up to 19200, and 38400. Any
+// other higher rate (57600 among them) is taken into the settings record but leaves the
+// line at the rate it has.
+constexpr bool WritesBaudRate(long baud) {
+    return baud <= 19200 || baud == 38400;
+}

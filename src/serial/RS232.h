@@ -40,6 +40,7 @@ enum PortStatus : int {
     kHandshakeLineInUse = -190,
     kPermissionDenied = -189,  // the user may not open the device
     kDeviceGone = -188,        // the device disappeared while open (adapter unplugged)
+    kNotSerialDevice = -187,   // the port maps to a file, a folder or another kind of device
 };
 
 class RS232 {

@@ -18,10 +18,6 @@ constexpr Speed kSpeeds[] = {
     {57600, B57600}, {115200, B115200}, {230400, B230400},
 };
 
-// Above this rate only 38400 is ever written; 57600 and higher leave the line's speed.
-constexpr long kHighestPlainRate = 19200;
-constexpr long kOnlyHigherRate = 38400;
-
 struct WordSize {
     int bits;
     tcflag_t flag;
@@ -60,8 +56,7 @@ PortSettings SettingsOfTermios(const termios& config) {
 }
 
 int ApplySettingsToTermios(const PortSettings& settings, termios& config) {
-    if (settings.baud != -1 &&
-        (settings.baud <= kHighestPlainRate || settings.baud == kOnlyHigherRate)) {
+    if (settings.baud != -1 && WritesBaudRate(settings.baud)) {
         const Speed* found = nullptr;
         for (const Speed& s : kSpeeds) {
             if (s.baud == settings.baud) {

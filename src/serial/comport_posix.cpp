@@ -32,9 +32,12 @@ constexpr std::chrono::milliseconds kWriteWait{200};
 
 constexpr const char* kPermissionFormat =
     "Permission denied: join group \"%s\", which owns %s, then log in again";
+constexpr const char* kNotSerialFormat = "%s is not a serial device";
 
 int OpenFailure(int error) {
     switch (error) {
+        case EISDIR:
+            return kNotSerialDevice;
         case ENOENT:
         case ENOTDIR:
         case ENXIO:
@@ -52,17 +55,28 @@ int OpenFailure(int error) {
     }
 }
 
-// Names the group whose members may open the device; empty when it cannot be told.
-std::string PermissionText(const std::string& path) {
-    struct stat info {};
-    const group* owner = stat(path.c_str(), &info) == 0 ? getgrgid(info.st_gid) : nullptr;
-    if (owner == nullptr) {
+template <typename... Args>
+std::string Formatted(const char* format, Args... args) {
+    const int length = std::snprintf(nullptr, 0, format, args...);
+    std::string text(static_cast<size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, args...);
+    return text;
+}
+
+// Says more than the status table about an open failure, naming the device; empty when
+// there is nothing to add.
+std::string OpenFailureText(int failure, const std::string& path) {
+    if (failure == kNotSerialDevice) {
+        return Formatted(kNotSerialFormat, path.c_str());
+    }
+    if (failure != kPermissionDenied) {
         return {};
     }
-    const int length = std::snprintf(nullptr, 0, kPermissionFormat, owner->gr_name, path.c_str());
-    std::string text(static_cast<size_t>(length), '\0');
-    std::snprintf(text.data(), text.size() + 1, kPermissionFormat, owner->gr_name, path.c_str());
-    return text;
+    // Names the group whose members may open the device.
+    struct stat info {};
+    const group* owner = stat(path.c_str(), &info) == 0 ? getgrgid(info.st_gid) : nullptr;
+    return owner == nullptr ? std::string()
+                            : Formatted(kPermissionFormat, owner->gr_name, path.c_str());
 }
 
 // Waits until fd has one of events or the deadline passes. Answers the events that came
@@ -138,17 +152,20 @@ std::string DefaultDevicePath(int portNumber) {
 
 int CComPort::OpenDevice() {
     const int fd = open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        const int error = errno;
-        if (OpenFailure(error) == kPermissionDenied) {
-            statusDetail = PermissionText(devicePath);
+    int failure = fd < 0 ? OpenFailure(errno) : 0;
+    if (fd >= 0) {
+        device->fd = fd;
+        if (!isatty(fd)) {
+            // A file, a FIFO or /dev/null would take the requests and never answer.
+            failure = kNotSerialDevice;
+        } else if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
+            // Root passes exclusive mode, so the lock is what keeps a second program out.
+            failure = OpenFailure(errno);
         }
-        return OpenFailure(error);
     }
-    device->fd = fd;
-    // Root passes exclusive mode, so the lock is what keeps a second program out.
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 || ioctl(fd, TIOCEXCL) != 0) {
-        return OpenFailure(errno);
+    if (failure != 0) {
+        statusDetail = OpenFailureText(failure, devicePath);
+        return failure;
     }
     device->exclusive = true;
 #ifdef TIOCGICOUNT

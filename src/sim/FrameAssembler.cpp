@@ -13,13 +13,14 @@ bool IsFrameId(unsigned char byte) {
 
 bool CFrameAssembler::Take(unsigned char byte, uint64_t atUs) {
     if (!gathered.empty() && atUs - lastAtUs > kFrameGapUs) {
-        gathered.clear();
+        Drop();
     }
     lastAtUs = atUs;
-    if (gathered.empty() && byte != kSimRequestStart) {
+    gathered.push_back(byte);
+    if (gathered.size() == 1 && byte != kSimRequestStart) {
+        Drop();
         return false;
     }
-    gathered.push_back(byte);
     if (gathered.size() == kIdOffset + 1 && !IsFrameId(byte)) {
         Resync(byte);
         return false;
@@ -40,10 +41,18 @@ bool CFrameAssembler::Take(unsigned char byte, uint64_t atUs) {
     return false;
 }
 
+void CFrameAssembler::Drop() {
+    strayBytes += static_cast<unsigned>(gathered.size());
+    gathered.clear();
+}
+
 void CFrameAssembler::Resync(unsigned char byte) {
     // Not a frame after all; the byte may itself start the next one.
-    gathered.clear();
-    if (byte == kSimRequestStart) {
-        gathered.push_back(byte);
+    if (byte != kSimRequestStart) {
+        Drop();
+        return;
     }
+    gathered.pop_back();
+    Drop();
+    gathered.push_back(byte);
 }

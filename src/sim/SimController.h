@@ -93,6 +93,9 @@ public:
     const std::vector<SimReceivedFrame>& Received() const { return received; }
     // Drops the frames that came before beforeUs from that record.
     void ForgetReceived(uint64_t beforeUs);
+    // Bytes heard at the controller's rate and parity that belonged to no frame: a byte
+    // too many after a frame, noise, a frame cut short.
+    unsigned StrayBytes() const { return assembler.StrayBytes(); }
 
     // Called with every frame addressed to the controller as it comes, before the
     // controller acts on it: a test can arm a fault for exactly that frame.

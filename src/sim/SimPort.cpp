@@ -2,8 +2,12 @@
 
 #include <algorithm>
 
+namespace {
+constexpr long kUnsetDeviceRate = 9600;
+}
+
 CSimPort::CSimPort(CSimLine& line, CVirtualClock& clock, long baud, char parity, int portNumber)
-    : line(line), clock(clock) {
+    : line(line), clock(clock), lineBaud(WritesBaudRate(baud) ? baud : kUnsetDeviceRate) {
     this->portNumber = portNumber;
     current.Adjust(baud, parity, 8, 1, 0, 1, 0, -1, -1);
     saved = current;
@@ -68,6 +72,9 @@ int CSimPort::Configure(long baud, int parity, int wordLength, int stopBits) {
     // What arrived under the old settings was read with them.
     Receive(NowUs());
     current.Adjust(baud, parity, wordLength, stopBits, -1, -1, -1, -1, -1);
+    if (baud != -1 && WritesBaudRate(baud)) {
+        lineBaud = baud;
+    }
     return 0;
 }
 

@@ -19,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -198,6 +199,30 @@ TEST(ComPortOpenTest, AMissingDeviceIsNotFound) {
     EXPECT_STREQ("Timeout", port.StatusText(kTimeout));
     EXPECT_STREQ("Default parameters in error", port.StatusText(kDefaultParametersError));
     EXPECT_STREQ("Handshake line in use", port.StatusText(kHandshakeLineInUse));
+}
+
+TEST(ComPortOpenTest, AFileFolderFifoOrNonTerminalDeviceIsNotASerialDevice) {
+    char folder[] = "/tmp/tarn-not-serial-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string file = std::string(folder) + "/port";
+    const std::string fifo = std::string(folder) + "/fifo";
+    std::ofstream(file) << "x";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0600));
+
+    for (const std::string& path : {std::string("/dev/null"), std::string(folder), file, fifo}) {
+        CComPort port(1, 9600, 'E', 8, 1, 0, 1, 0, 0, 0, path);
+        EXPECT_EQ(kNotSerialDevice, port.Status()) << path;
+        EXPECT_EQ(path + " is not a serial device", port.StatusText(port.Status()));
+        EXPECT_EQ(kNotSerialDevice, port.Write("x", 0, -1)) << path;
+    }
+    std::ifstream written(file);
+    EXPECT_EQ("x", std::string(std::istreambuf_iterator<char>(written), {}));
+    // Without a device to name, the code has its own text.
+    const CComPort missing(1, 9600, 'E', 8, 1, 0, 1, 0, 0, 0, "/dev/tarn-no-such-device");
+    EXPECT_STREQ("Not a serial device", missing.StatusText(kNotSerialDevice));
+    std::remove(file.c_str());
+    std::remove(fifo.c_str());
+    rmdir(folder);
 }
 
 // Opens path as an unprivileged user in a child process; the child's exit code is 0 when

@@ -29,6 +29,9 @@ protected:
         port = owned.get();
         link = std::make_unique<CControllerLink>(std::move(owned), 'B');
     }
+    // Every request ends where the controller's receiver expects it to: a byte too many
+    // would start a frame that never comes.
+    void TearDown() override { EXPECT_EQ(0u, controller->StrayBytes()); }
     Bytes LastFrame() const {
         return controller->Received().empty() ? Bytes{} : controller->Received().back().bytes;
     }

@@ -221,14 +221,20 @@ TEST_F(SimCommandTest, FramesForOthersAreSkippedWholeAndNoiseIsPassedOver) {
     payload[13] = 0x0D;
     EXPECT_EQ(Ack('B'), Exchange(Request('B', 'B', WithChecksum(payload))));
     EXPECT_TRUE(a->Received().empty());
+    EXPECT_EQ(0u, a->StrayBytes());
     // Stray bytes before a frame, and a frame cut short then left: both passed over.
     Bytes noisy{0x00, 0x55, 0x0A, 0xF8};
     const Bytes ping = Request('A', 'P');
     noisy.insert(noisy.end(), ping.begin(), ping.end());
     EXPECT_EQ(Reply('A', 'X'), Exchange(noisy));
+    EXPECT_EQ(4u, a->StrayBytes());  // the noise and the first start byte
     Send({0xF8, 'A', 'B', 0x00});
     DelayMs(30);
     EXPECT_EQ(Reply('A', 'X'), Exchange(ping));
+    EXPECT_EQ(8u, a->StrayBytes());
+    // A byte after a complete frame starts the next one: a CR after a scan request.
+    EXPECT_FALSE(Exchange({0xF8, 'A', 'S', 0x0D}).empty());
+    EXPECT_EQ(9u, a->StrayBytes());
 }
 
 TEST_F(SimCommandTest, LineHoldsFifteenControllers) {

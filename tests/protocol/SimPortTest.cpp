@@ -108,6 +108,30 @@ TEST_F(SimPortTest, BytesAtAnotherRateOrParityAreLostAndFlagged) {
     EXPECT_EQ(kIllegalBaudRate, port->Configure(0, -1, -1, -1));
 }
 
+TEST_F(SimPortTest, ARateAbove19200OtherThan38400LeavesTheLineAtItsRate) {
+    CSimController* fast = line.AddController('D', 3, 2);
+    EXPECT_EQ(0, port->Configure(57600, -1, -1, -1));
+    EXPECT_EQ(57600, port->Current().baud);  // the record takes it, the line does not
+    EXPECT_TRUE(Exchange(Request('D', 'P')).empty());
+    EXPECT_EQ(Reply('A', 'X'), Exchange(Request('A', 'P')));
+    EXPECT_EQ(9600, line.HostBursts().back().format.baud);
+    EXPECT_TRUE(fast->Received().empty());
+
+    EXPECT_EQ(0, port->Configure(38400, -1, -1, -1));
+    EXPECT_EQ(0, port->Configure(115200, -1, -1, -1));
+    Send(Request('D', 'P'));
+    EXPECT_EQ(38400, line.HostBursts().back().format.baud);
+    EXPECT_EQ(0, port->Configure(4800, -1, -1, -1));
+    Send(Request('A', 'P'));
+    EXPECT_EQ(4800, line.HostBursts().back().format.baud);
+
+    // Opened at such a rate, the port leaves the line at the rate of an unset device.
+    CSimPort opened(line, *clock, 57600, 'E');
+    EXPECT_EQ(57600, opened.Current().baud);
+    EXPECT_EQ(0, opened.Write(Request('A', 'P').data(), 4, 0));
+    EXPECT_EQ(9600, line.HostBursts().back().format.baud);
+}
+
 TEST_F(SimPortTest, AFrameWrittenInPiecesIsOneBurst) {
     const unsigned char body[] = {0xF8, 'A', 'P'};
     EXPECT_EQ(0, port->Write(body, 3, 0, "\r"));
@@ -143,7 +167,7 @@ TEST_F(SimPortTest, EachControllerAnswersOnlyAtItsOwnRateAndParity) {
             Send(Request(id, 'P'));
             port->Read(buffer, 4000, 200);
             if (Bytes(buffer, buffer + port->ByteCount()) == Reply(id, 'X')) {
-                hits.push_back(std::string(1, id) + std::to_string(baud));
+                hits.push_back(std::string(1, id).append(std::to_string(baud)));
             }
         }
     }

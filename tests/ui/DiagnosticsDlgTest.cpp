@@ -66,21 +66,28 @@ protected:
     static std::string Field(const CDiagnosticsDlg& dialog, const char* name) {
         return dialog.findChild<QLabel*>(name)->text().toStdString();
     }
+    // Appends a cell's text to a row, after '|' unless it is the first.
+    static void AddCell(std::string& row, int column, const QTableWidgetItem* item) {
+        if (column > 0) {
+            row += '|';
+        }
+        if (item != nullptr) {
+            row += item->text().toStdString();
+        }
+    }
     // Every grid row as its cells joined by '|'; row 0 holds the headers.
     static Rows Grid(const CDiagnosticsDlg& dialog) {
         const auto* grid = dialog.findChild<QTableWidget*>("grid");
         Rows rows;
         std::string headers;
         for (int c = 0; c < grid->columnCount(); ++c) {
-            const QTableWidgetItem* item = grid->horizontalHeaderItem(c);
-            headers += (c > 0 ? "|" : "") + (item ? item->text().toStdString() : "");
+            AddCell(headers, c, grid->horizontalHeaderItem(c));
         }
         rows.push_back(headers);
         for (int r = 0; r < grid->rowCount(); ++r) {
             std::string line;
             for (int c = 0; c < grid->columnCount(); ++c) {
-                const QTableWidgetItem* item = grid->item(r, c);
-                line += (c > 0 ? "|" : "") + (item ? item->text().toStdString() : "");
+                AddCell(line, c, grid->item(r, c));
             }
             rows.push_back(line);
         }

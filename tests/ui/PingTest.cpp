@@ -93,14 +93,14 @@ protected:
         };
         std::string headers = "PING";
         for (int c = 0; c < grid->columnCount(); ++c) {
-            headers += "|" + text(grid->horizontalHeaderItem(c));
+            headers.append("|").append(text(grid->horizontalHeaderItem(c)));
         }
         Rows rows{headers};
         for (char id : ids) {
             const int r = id - 'A';
             std::string row = text(grid->verticalHeaderItem(r));
             for (int c = 0; c < grid->columnCount(); ++c) {
-                row += "|" + text(grid->item(r, c));
+                row.append("|").append(text(grid->item(r, c)));
             }
             rows.push_back(row);
         }

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "ScriptedPrompts.h"
+#include "SimScanScript.h"
 #include "WhenModal.h"
 #include "app/EditPsfSession.h"
 #include "app/PortFactory.h"
@@ -38,15 +39,6 @@ constexpr char kTriggerMessage[] =
 
 Bytes Frame(char id, char command) {
     return {0xF8, static_cast<unsigned char>(id), static_cast<unsigned char>(command), 0x0D};
-}
-
-// The frame that sends psf to controller id.
-Bytes PsfFrame(char id, CPsf psf) {
-    psf.Pack();
-    Bytes frame{0xF8, static_cast<unsigned char>(id), 'C'};
-    frame.insert(frame.end(), psf.Image(), psf.Image() + kPsfImageSize);
-    frame.push_back(0x0E);
-    return frame;
 }
 
 class PsfDlgTest : public ::testing::Test {
@@ -499,6 +491,25 @@ TEST_F(PsfDlgTest, SendPsfToANewRateMovesTheTableEntryAndTheLink) {
     EXPECT_EQ(prompts.Messages().back().icon, PromptIcon::kInformation);
     EXPECT_EQ(Frames(controller),
               (std::vector<Bytes>{Frame('C', 'G'), PsfFrame('C', sent), Frame('C', 'G')}));
+}
+
+TEST_F(PsfDlgTest, SendPsfAt57600LosesTheControllerAsTheSerialPortKeepsItsRate) {
+    CSimController& controller = Found('C', 1, true);
+    CPsfDlg& psfDlg = Open();
+    // A rate the lists do not offer, as a PSF from elsewhere may carry.
+    psfDlg.Psf().SetBaudIndex(3);
+    Click("sendButton");
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"PSF Accepted"});
+    EXPECT_EQ(controller.BaudIndex(), 3);
+    EXPECT_EQ(table[0][1], 3);
+
+    // The port takes 57600 into its settings but leaves the line at 19200, where the
+    // controller no longer listens.
+    EXPECT_EQ(psfDlg.Link().Port().Current().baud, 57600);
+    Click("uploadButton");
+    EXPECT_EQ(prompts.Texts().back(), "PSF Was Not Received");
+    EXPECT_EQ(line.HostBursts().back().format.baud, 19200);
+    EXPECT_EQ(controller.Received().size(), 2u);
 }
 
 TEST_F(PsfDlgTest, SendPsfWithANewIdMovesTheControllerAndTheLinkFollowsIt) {

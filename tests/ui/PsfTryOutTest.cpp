@@ -40,14 +40,6 @@ Bytes Frame(char id, char command) {
     return {0xF8, static_cast<unsigned char>(id), static_cast<unsigned char>(command), 0x0D};
 }
 
-Bytes PsfFrame(char id, CPsf psf) {
-    psf.Pack();
-    Bytes frame{0xF8, static_cast<unsigned char>(id), 'C'};
-    frame.insert(frame.end(), psf.Image(), psf.Image() + kPsfImageSize);
-    frame.push_back(0x0E);
-    return frame;
-}
-
 Bytes ScanFrame(char id) {
     return {0xF8, static_cast<unsigned char>(id), 'S'};
 }

@@ -1,13 +1,15 @@
 #pragma once
 // Helpers of the dialog tests that run on simulated controllers: the frames a controller
-// got, and a script that plays measurement readings scan by scan.
+// got or is sent, and a script that plays measurement readings scan by scan.
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <utility>
 #include <vector>
 
+#include "psf/Psf.h"
 #include "serial/IdleHook.h"
 #include "sim/SimController.h"
 #include "ui/IdlePump.h"
@@ -22,6 +24,20 @@ inline std::vector<std::vector<unsigned char>> FramesTo(const CSimController& co
         }
     }
     return frames;
+}
+
+// The frame that sends psf to controller id.
+inline std::vector<unsigned char> PsfFrame(char id, CPsf psf) {
+    psf.Pack();
+    // Sized once: growing the three-byte start by the image draws a false bounds warning
+    // from GCC 12 at -O2.
+    std::vector<unsigned char> frame(kPsfImageSize + 4);
+    frame[0] = 0xF8;
+    frame[1] = static_cast<unsigned char>(id);
+    frame[2] = 'C';
+    std::copy_n(psf.Image(), kPsfImageSize, frame.begin() + 3);
+    frame.back() = 0x0E;
+    return frame;
 }
 
 // Blocks the first count beams of controller and makes the others.

@@ -34,7 +34,10 @@ protected:
         for (int r = 1; r <= grid.GetMaxRows(); ++r) {
             std::string line;
             for (int c = 1; c <= grid.GetMaxCols(); ++c) {
-                line += (c > 1 ? "|" : "") + grid.GetCellText(c, r).toStdString();
+                if (c > 1) {
+                    line += '|';
+                }
+                line += grid.GetCellText(c, r).toStdString();
             }
             rows.push_back(line);
         }
