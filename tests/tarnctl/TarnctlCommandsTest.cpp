@@ -123,6 +123,32 @@ TEST_F(TarnctlCommandsTest, SearchListsEveryControllerAtItsRate) {
     for (int i = 0; i < ctl.line.ControllerCount(); ++i) {
         EXPECT_FALSE(ctl.line.Controller(i).IsSuspended());
     }
+
+    // -v prints every exchange in words beside its bytes, as the line monitor lists it.
+    const CtlRun verbose = ctl.Run({"-v", "search"});
+    EXPECT_EQ(verbose.out, "A@38400\nC@19200\n");
+    EXPECT_NE(verbose.err.find("(Suspend all (broadcast)) @9600\n"), std::string::npos);
+    EXPECT_NE(verbose.err.find("(Ping C) @19200\n< "), std::string::npos);
+    EXPECT_NE(verbose.err.find("(no answer within the limit)"), std::string::npos);
+}
+
+TEST_F(TarnctlCommandsTest, CtrlCEndsTheSearchAtThePingUnderWayAndStillResumesEveryone) {
+    CTarnctlLine ctl;
+    ctl.line.AddController('B', 0);
+    ctl.line.AddController('K', 0);
+    ctl.line.Find('B')->WatchFrames([](CSimController&, const std::vector<unsigned char>& frame) {
+        if (frame[2] == 'P') {
+            SetStopRequested(true);
+        }
+    });
+    const CtlRun run = ctl.Run({"search"});
+    SetStopRequested(false);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "B@9600\n");
+    EXPECT_NE(run.err.find("search: stopped by Ctrl+C"), std::string::npos);
+    EXPECT_EQ(Letters(*ctl.line.Find('K')).find('P'), std::string::npos);
+    EXPECT_FALSE(ctl.line.Find('B')->IsSuspended());
+    EXPECT_FALSE(ctl.line.Find('K')->IsSuspended());
 }
 
 TEST_F(TarnctlCommandsTest, PsfPutIsWholeOrNotAtAllWhateverExchangeFails) {

@@ -107,7 +107,8 @@ int BackupCommand(const CtlContext& context) {
         return kExitPort;
     }
     ControllerTable& table = line.Table();
-    SearchLine(line.Link(), table);
+    CStopSearchOnRequest stop;
+    SearchLine(line.Link(), table, &stop);
     const ControllerTable found = table;
     std::string summary = kSummaryHeader;
     int status = kExitOk;

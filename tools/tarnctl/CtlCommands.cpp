@@ -113,10 +113,15 @@ int SearchCommand(const CtlContext& context) {
         return kExitPort;
     }
     ControllerTable& table = line.Table();
-    SearchLine(line.Link(), table);
+    CStopSearchOnRequest stop;
+    SearchLine(line.Link(), table, &stop);
     // The results go out before the resume, which takes another second.
     context.out << SearchResults(table, context.options.json) << std::flush;
     EndSearch(line.Link(), table);
+    if (StopRequested()) {
+        context.Tell("search: stopped by Ctrl+C; the controllers found so far are listed");
+        return kExitRefused;
+    }
     return kExitOk;
 }
 

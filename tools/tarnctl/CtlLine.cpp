@@ -1,6 +1,6 @@
 #include "CtlLine.h"
 
-#include "CtlMonitorPort.h"
+#include "CtlVerbose.h"
 #include "app/ConnectionSettings.h"
 #include "app/PortFactory.h"
 #include "app/SettingsPath.h"
@@ -36,7 +36,7 @@ int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
         return 0;
     }
     if (options.verbose) {
-        port = std::make_unique<CCtlMonitorPort>(std::move(port), context.err);
+        verbose = std::make_unique<CCtlVerbose>(context.err);
     }
     link = std::make_unique<CControllerLink>(std::move(port), id);
     link->SetControllerTable(&table);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CtlOptions.h"
+#include "CtlVerbose.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ControllerTable.h"
 
@@ -42,6 +43,7 @@ public:
     void Select(const CtlTarget& target);
 
 private:
+    std::unique_ptr<CCtlVerbose> verbose;
     std::unique_ptr<CControllerLink> link;
     ControllerTable table{};
 };

@@ -4,9 +4,17 @@
 // between exchanges. One implementation per platform (console control handler on
 // Windows, SIGINT elsewhere).
 
+#include "protocol/SearchProgress.h"
+
 // Catches Ctrl+C from now on.
 void InstallStopHandler();
 // True once Ctrl+C was pressed (or RequestStop called).
 bool StopRequested();
 // Sets or clears the flag; tests use it to stop a command at a chosen point.
 void SetStopRequested(bool stop);
+
+// Ends a controller search before its next ping once Ctrl+C was pressed.
+class CStopSearchOnRequest final : public CSearchProgress {
+public:
+    bool BeforePing(char, int) override { return !StopRequested(); }
+};
