@@ -52,7 +52,10 @@ void StoreRememberedSearch(CSettingsFile& file, const ControllerTable& table) {
     for (int id = kFirstId; id <= kLastId; ++id) {
         for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes; ++baudIndex) {
             if (table[static_cast<size_t>(id - 0x40)][static_cast<size_t>(baudIndex)] != 0) {
-                found += (found.empty() ? "" : " ") + EntryText(id, baudIndex);
+                if (!found.empty()) {
+                    found += ' ';
+                }
+                found += EntryText(id, baudIndex);
             }
         }
     }

@@ -102,7 +102,9 @@ TextEncoding DecodeText(std::string_view bytes, std::string* text) {
     if (StartsWith(bytes, kUtf16LeMark) || StartsWith(bytes, kUtf16BeMark)) {
         const bool bigEndian = StartsWith(bytes, kUtf16BeMark);
         *text = Utf16ToUtf8(bytes.substr(2), bigEndian);
-        return bigEndian ? kUtf16Be : kUtf16Le;
+        if (Utf8ToUtf16(*text, bigEndian) == bytes.substr(2)) {
+            return bigEndian ? kUtf16Be : kUtf16Le;
+        }
     }
     const bool marked = StartsWith(bytes, kUtf8Mark);
     *text = std::string(bytes.substr(marked ? kUtf8Mark.size() : 0));
