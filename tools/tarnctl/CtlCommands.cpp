@@ -32,14 +32,14 @@ std::string SideReport(const char* name, CDiagnostics& side) {
 }
 
 std::string SideJson(CDiagnostics& side) {
-    std::string boards;
+    std::vector<std::string> boards;
     for (int board = 1; board <= side.BoardCount(); ++board) {
-        boards += (board > 1 ? ", " : "") + JsonString(side.ChannelText(board));
+        boards.push_back(JsonString(side.ChannelText(board)));
     }
-    return "{" + JsonField("partNumber", side.PartNumberText()) + ", " +
-           JsonField("dateCode", JsonString(side.DateCodeText())) + ", " +
-           JsonField("version", JsonString(side.VersionText())) + ", " +
-           JsonField("boards", "[" + boards + "]") + "}";
+    return JsonObject({JsonField("partNumber", side.PartNumberText()),
+                       JsonField("dateCode", JsonString(side.DateCodeText())),
+                       JsonField("version", JsonString(side.VersionText())),
+                       JsonField("boards", JsonArray(boards))});
 }
 
 // The measurement selection of a PSF: 1 Meas1 only, 2 Meas2 only, 3 both, 0 neither.
@@ -57,18 +57,14 @@ std::string MeasName(const CPsf& psf, int n) {
 // One line per controller found, ID@RATE; or a JSON list of {"id", "rate"}.
 std::string SearchResults(const ControllerTable& table, bool json) {
     std::string text;
+    std::vector<std::string> objects;
     for (const CtlTarget& found : FoundControllers(table)) {
-        if (json) {
-            text +=
-                (text.empty() ? "" : ", ") + std::string("{") +
-                JsonField("id", JsonString(std::string(1, found.id))) + ", " +
-                JsonField("rate", std::to_string(CControllerLink::BaudRateOf(found.baudIndex))) +
-                "}";
-        } else {
-            text += TargetText(found) + "\n";
-        }
+        objects.push_back(JsonObject(
+            {JsonField("id", JsonString(std::string(1, found.id))),
+             JsonField("rate", std::to_string(CControllerLink::BaudRateOf(found.baudIndex)))}));
+        text += TargetText(found) + "\n";
     }
-    return json ? "[" + text + "]\n" : text;
+    return json ? JsonArray(objects) + "\n" : text;
 }
 
 }  // namespace
@@ -96,9 +92,9 @@ int TargetOperand(const CtlContext& context, size_t index, size_t operandCount, 
 std::string DiagnosticsReport(CDiagnostics& emitter, CDiagnostics& receiver, bool json) {
     const std::string state = emitter.StateText(receiver);
     if (json) {
-        return "{" + JsonField("state", JsonString(state)) + ", " +
-               JsonField("emitter", SideJson(emitter)) + ", " +
-               JsonField("receiver", SideJson(receiver)) + "}";
+        return JsonObject({JsonField("state", JsonString(state)),
+                           JsonField("emitter", SideJson(emitter)),
+                           JsonField("receiver", SideJson(receiver))});
     }
     return "state: " + state + "\n" + SideReport("emitter", emitter) + "\n" +
            SideReport("receiver", receiver);
@@ -235,7 +231,7 @@ int ScanCommand(const CtlContext& context) {
     std::string header;
     for (int n = 1; n <= 2; ++n) {
         if (selection & n) {
-            header += (header.empty() ? "" : separator) + MeasName(psf, n);
+            AppendSeparated(header, separator, MeasName(psf, n));
         }
     }
     context.out << header << '\n';
@@ -250,7 +246,7 @@ int ScanCommand(const CtlContext& context) {
             values = std::to_string(scan.Value1());
         }
         if (selection & 2) {
-            values += (values.empty() ? "" : separator) + std::to_string(scan.Value2());
+            AppendSeparated(values, separator, std::to_string(scan.Value2()));
         }
         context.out << values << '\n';
     }

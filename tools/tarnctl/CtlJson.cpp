@@ -22,3 +22,33 @@ std::string JsonString(const std::string& text) {
 std::string JsonField(const std::string& name, const std::string& value) {
     return JsonString(name) + ": " + value;
 }
+
+void AppendSeparated(std::string& list, const std::string& separator, const std::string& item) {
+    if (!list.empty()) {
+        list += separator;
+    }
+    list += item;
+}
+
+namespace {
+
+std::string Enclosed(char open, const std::vector<std::string>& items, char close) {
+    std::string joined;
+    for (const std::string& item : items) {
+        AppendSeparated(joined, ", ", item);
+    }
+    std::string json(1, open);
+    json += joined;
+    json += close;
+    return json;
+}
+
+}  // namespace
+
+std::string JsonObject(const std::vector<std::string>& fields) {
+    return Enclosed('{', fields, '}');
+}
+
+std::string JsonArray(const std::vector<std::string>& items) {
+    return Enclosed('[', items, ']');
+}

@@ -18,6 +18,7 @@ std::string PsfDiffText(const CPsf& first, const CPsf& second, bool json, bool* 
     const PsfWords a = PsfInWords(first);
     const PsfWords b = PsfInWords(second);
     std::string text;
+    std::vector<std::string> objects;
     *differ = false;
     for (size_t i = 0; i < a.size(); ++i) {
         if (a[i].label == b[i].label && a[i].value == b[i].value) {
@@ -25,16 +26,15 @@ std::string PsfDiffText(const CPsf& first, const CPsf& second, bool json, bool* 
         }
         *differ = true;
         if (json) {
-            text += std::string(text.empty() ? "[" : ", ") + "{" +
-                    JsonField("field", JsonString(a[i].label)) + ", " +
-                    JsonField("first", JsonString(a[i].value)) + ", " +
-                    JsonField("second", JsonString(b[i].value)) + "}";
+            objects.push_back(JsonObject({JsonField("field", JsonString(a[i].label)),
+                                          JsonField("first", JsonString(a[i].value)),
+                                          JsonField("second", JsonString(b[i].value))}));
         } else {
             text += a[i].label + ": " + a[i].value + " -> " + b[i].value + "\n";
         }
     }
     if (json) {
-        text = (text.empty() ? "[" : text) + "]\n";
+        text = JsonArray(objects) + "\n";
     }
     return text;
 }
