@@ -20,6 +20,7 @@
 #include <QWheelEvent>
 #include <memory>
 
+#include "PsfSimFixture.h"
 #include "ScriptedPrompts.h"
 #include "SimScanScript.h"
 #include "WhenModal.h"
@@ -41,34 +42,21 @@ Bytes Frame(char id, char command) {
     return {0xF8, static_cast<unsigned char>(id), static_cast<unsigned char>(command), 0x0D};
 }
 
-class PsfDlgTest : public ::testing::Test {
+class PsfDlgTest : public PsfSimFixture {
 protected:
-    PsfDlgTest()
-        : factory([this](int, long baud, char parity) {
-              return std::make_unique<CSimPort>(line, *clock, baud, parity);
-          }) {}
-
-    ~PsfDlgTest() override {
-        dialog.reset();
-        session.reset();
-    }
-
     // A controller on the line that the search found; selected makes it the selection.
     CSimController& Found(char id, int baudIndex, bool selected) {
+        if (selected) {
+            return Selected(id, baudIndex);
+        }
         CSimController& controller = *line.AddController(id, baudIndex);
         table[id - 0x40][baudIndex] = kFoundMarker;
-        if (selected) {
-            table[0] = {id, baudIndex, kFoundMarker, 0};
-        }
         return controller;
     }
 
     // Opens the session's connection and the dialog over it, and shows it.
     CPsfDlg& Open() {
-        session = std::make_unique<CEditPsfSession>(&table, &owner, 0, 'E', 9600);
-        EXPECT_EQ(session->OpenConnection(), 1);
-        dialog = std::make_unique<CPsfDlg>(table, *session, &owner);
-        dialog->show();
+        PsfSimFixture::Open().show();
         return *dialog;
     }
     // Makes the dialog the active window, so that focus moves between its boxes.
@@ -77,12 +65,6 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     }
 
-    template <class Widget>
-    Widget* Child(const char* name) const {
-        Widget* widget = dialog->findChild<Widget*>(QString::fromLatin1(name));
-        EXPECT_NE(widget, nullptr) << name;
-        return widget;
-    }
     QComboBox* List(const char* name) const { return Child<QComboBox>(name); }
     QLineEdit* Edit(const char* name) const { return Child<QLineEdit>(name); }
     QAbstractButton* Button(const char* name) const { return Child<QAbstractButton>(name); }
@@ -125,15 +107,6 @@ protected:
         }
         return frames;
     }
-
-    CScopedVirtualClock clock;
-    CSimLine line;
-    CScopedPortFactory factory;
-    CScriptedPrompts prompts;
-    ControllerTable table{};
-    QWidget owner;
-    std::unique_ptr<CEditPsfSession> session;
-    std::unique_ptr<CPsfDlg> dialog;
 };
 
 TEST_F(PsfDlgTest, WithoutSelectionOpensOnTheDefaultsWithTheControllerButtonsOff) {
