@@ -117,9 +117,9 @@ CSettingsFile::CSettingsFile(std::string filePath) : path(std::move(filePath)) {
     // A missing file, or a pipe or device in its place, reads as an empty file.
     std::vector<unsigned char> bytes;
     ReadFileStart(path, std::numeric_limits<size_t>::max(), &bytes);
-    std::string content;
-    encoding = DecodeText(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), &content);
+    readBytes.assign(bytes.begin(), bytes.end());
+    encoding = DecodeText(readBytes, &readText);
+    const std::string& content = readText;
     size_t start = 0;
     while (start < content.size()) {
         const size_t newline = content.find('\n', start);
@@ -198,11 +198,12 @@ std::vector<std::string> CSettingsFile::EntryNames(std::string_view section) con
 
 int CSettingsFile::WriteString(std::string_view section, std::string_view entry,
                                std::string_view value) {
-    const bool storable = !section.empty() && Trim(section) == section &&
-                          section.find(']') == section.npos && !HasLineBreak(section) &&
-                          !entry.empty() && Trim(entry) == entry && entry.front() != ';' &&
-                          entry.front() != '[' && entry.find('=') == entry.npos &&
-                          !HasLineBreak(entry) && !HasLineBreak(value);
+    const bool storable =
+        !section.empty() && Trim(section) == section && section.find(']') == section.npos &&
+        !HasLineBreak(section) && !entry.empty() && Trim(entry) == entry && entry.front() != ';' &&
+        entry.front() != '[' && entry.find('=') == entry.npos && !HasLineBreak(entry) &&
+        !HasLineBreak(value) && Carries(encoding, section) && Carries(encoding, entry) &&
+        Carries(encoding, value);
     if (!storable) {
         return 0;
     }
@@ -259,7 +260,7 @@ int CSettingsFile::Save() const {
         content += line.text;
         content += line.ending;
     }
-    content = EncodeText(content, encoding);
+    content = content == readText ? readBytes : EncodeText(content, encoding);
     const std::filesystem::path folder = Utf8Path(path).parent_path();
     if (!folder.empty()) {
         std::error_code ignored;  // a failure shows in the write below

@@ -34,7 +34,8 @@ public:
 
     // Sets the entry, adding the section or the entry when missing. Answers 0, changing
     // nothing, for names or values the file cannot hold (empty names, line breaks, '=' in
-    // an entry name, ']' in a section name); else 1.
+    // an entry name, ']' in a section name, bytes that are no UTF-8 text in a UTF-16 file);
+    // else 1.
     int WriteString(std::string_view section, std::string_view entry, std::string_view value);
 
     // Writes the whole file atomically, creating its folder when missing. 1 on success,
@@ -60,4 +61,8 @@ private:
     std::string path;
     TextEncoding encoding = kUtf8;
     std::vector<Line> lines;
+    // The file as read, and its text: a text that is unchanged is written back as these
+    // bytes, also where its encoding cannot carry every one of them (a damaged UTF-16 file).
+    std::string readBytes;
+    std::string readText;
 };

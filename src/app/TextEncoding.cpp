@@ -102,9 +102,7 @@ TextEncoding DecodeText(std::string_view bytes, std::string* text) {
     if (StartsWith(bytes, kUtf16LeMark) || StartsWith(bytes, kUtf16BeMark)) {
         const bool bigEndian = StartsWith(bytes, kUtf16BeMark);
         *text = Utf16ToUtf8(bytes.substr(2), bigEndian);
-        if (Utf8ToUtf16(*text, bigEndian) == bytes.substr(2)) {
-            return bigEndian ? kUtf16Be : kUtf16Le;
-        }
+        return bigEndian ? kUtf16Be : kUtf16Le;
     }
     const bool marked = StartsWith(bytes, kUtf8Mark);
     *text = std::string(bytes.substr(marked ? kUtf8Mark.size() : 0));
@@ -123,4 +121,13 @@ std::string EncodeText(std::string_view text, TextEncoding encoding) {
             break;
     }
     return std::string(text);
+}
+
+bool Carries(TextEncoding encoding, std::string_view text) {
+    if (encoding == kUtf8 || encoding == kUtf8WithMark) {
+        return true;
+    }
+    std::string back;
+    DecodeText(EncodeText(text, encoding), &back);
+    return back == text;
 }

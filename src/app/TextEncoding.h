@@ -14,10 +14,13 @@ enum TextEncoding : int {
 };
 
 // The text of bytes as UTF-8, without its byte-order mark, into *text; answers the
-// encoding told by the mark (kUtf8 without one). Bytes behind a UTF-16 mark that are no
-// UTF-16 text (an unpaired surrogate, a lone last byte) are taken as they are, as kUtf8, so
-// that a damaged file is written back unchanged rather than with its damage replaced.
+// encoding told by the mark (kUtf8 without one). An unpaired surrogate or a lone last byte
+// of a UTF-16 text reads as U+FFFD.
 TextEncoding DecodeText(std::string_view bytes, std::string* text);
 
 // text (UTF-8) as the bytes of encoding, with its byte-order mark where it has one.
 std::string EncodeText(std::string_view text, TextEncoding encoding);
+
+// True when text survives being written in encoding and read back: always for the UTF-8
+// encodings, only for well-formed UTF-8 text for UTF-16.
+bool Carries(TextEncoding encoding, std::string_view text);

@@ -197,16 +197,16 @@ TEST_F(SettingsFileTest, KeepsTheEncodingAnEditorGaveTheFile) {
     ASSERT_EQ(1, settings.Save());
     EXPECT_EQ(utf16 + std::string("C\0=\0\x3D\xD8\x00\xDE\r\0\n\0", 12), Content(path));
 
-    // Big-endian; with a lone last byte it is no UTF-16 text, and a save keeps its bytes.
-    const std::string utf16be(
+    // Big-endian, and a lone last byte, which reads as a replacement character; saved
+    // unchanged, the damaged file keeps its bytes.
+    const std::string damaged(
         "\xFE\xFF\0[\0X\0]\0\n\0Y\0=\0"
-        "1",
-        16);
-    Put(utf16be);
-    EXPECT_EQ("1", CSettingsFile(path).GetString("X", "Y", "d"));
-    Put(utf16be + "\x41");
+        "1\x41",
+        17);
+    Put(damaged);
+    EXPECT_EQ("1\xEF\xBF\xBD", CSettingsFile(path).GetString("X", "Y", "d"));
     ASSERT_EQ(1, CSettingsFile(path).Save());
-    EXPECT_EQ(utf16be + "\x41", Content(path));
+    EXPECT_EQ(damaged, Content(path));
 
     // A UTF-8 mark would otherwise hide the first section header.
     Put("\xEF\xBB\xBF[Communication]\nPort=2\n");
