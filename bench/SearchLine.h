@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "sim/PtyServer.h"
+#include "PtyServer.h"
 
 class CSearchBenchLine {
 public:

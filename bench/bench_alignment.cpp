@@ -27,16 +27,16 @@
 #include <memory>
 
 #include "BenchPort.h"
+#include "MovingObject.h"
+#include "PtyServer.h"
+#include "SimLine.h"
 #include "alignment/AlignmentDlg.h"
 #include "app/LineLog.h"
 #include "app/LineMonitorWnd.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
 #include "serial/IdleHook.h"
-#include "sim/MovingObject.h"
-#include "sim/PtyServer.h"
-#include "sim/SimLine.h"
-#include "ui/IdlePump.h"
+#include "widgets/IdlePump.h"
 
 namespace {
 

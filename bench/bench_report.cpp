@@ -8,11 +8,11 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/PortFactory.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "app/ReportSession.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
+#include "settings/PortFactory.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

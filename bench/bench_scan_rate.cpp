@@ -19,19 +19,19 @@
 #include <functional>
 #include <memory>
 
+#include "BeamMeasures.h"
+#include "MovingObject.h"
+#include "PtyServer.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "serial/Clock.h"
 #include "serial/ComPort.h"
 #include "serial/IdleHook.h"
-#include "sim/BeamMeasures.h"
-#include "sim/MovingObject.h"
-#include "sim/PtyServer.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
-#include "ui/IdlePump.h"
-#include "ui/Prompts.h"
-#include "ui/TrendChart.h"
+#include "widgets/IdlePump.h"
+#include "widgets/Prompts.h"
+#include "widgets/TrendChart.h"
 
 namespace {
 

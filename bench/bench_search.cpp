@@ -5,10 +5,10 @@
 #include <cstdio>
 #include <memory>
 
+#include "SimLine.h"
+#include "SimPort.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
 
 int main() {
     CScopedVirtualClock clock(0);

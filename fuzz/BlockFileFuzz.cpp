@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "FuzzTarget.h"
-#include "alignment/BlankingMap.h"
 #include "protocol/Checksum16.h"
+#include "records/BlankingMap.h"
 
 namespace {
 

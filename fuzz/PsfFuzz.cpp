@@ -9,7 +9,7 @@
 #include "FuzzFolder.h"
 #include "FuzzTarget.h"
 #include "protocol/Checksum16.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
 
 namespace {
 

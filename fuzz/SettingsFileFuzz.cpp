@@ -10,7 +10,7 @@
 
 #include "FuzzFolder.h"
 #include "FuzzTarget.h"
-#include "app/SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 

@@ -19,7 +19,7 @@ sim=""
 trap '[ -n "$sim" ] && kill "$sim"; /usr/lib/wine/wineserver -k >/dev/null 2>&1; rm -rf "$WINEPREFIX"' EXIT
 scripts/wine-run.sh
 link="$WINEPREFIX/tarnsim-com7"
-build/release/src/tarnsim --object none --controller A,9600 --controller C,38400 \
+build/release/bin/tarnsim --object none --controller A,9600 --controller C,38400 \
     --controller H,19200 --link "$link" >/dev/null 2>&1 &
 sim=$!
 for _ in $(seq 100); do [ -e "$link" ] && break; sleep 0.05; done

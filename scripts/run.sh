@@ -63,7 +63,7 @@ trap 'exit 130' INT TERM
 
 if [ -z "$device" ]; then
     device="$config/COM2"
-    "$build/src/tarnsim" --link "$device" \
+    "$build/bin/tarnsim" --link "$device" \
         --controller A,9600,emitters=2,receivers=2,part=104512,date=2407 \
         --controller C,38400,error=r:1:17 \
         --controller F,19200,emitters=3,receivers=3 \
@@ -105,4 +105,4 @@ Heated=204512
 EOF
 
 echo "Settings: $config/tarn.INI (removed when the program ends). Press F5 to find the controllers."
-TARN_SETTINGS="$config/tarn.INI" "$build/src/tarn"
+TARN_SETTINGS="$config/tarn.INI" "$build/bin/tarn"

@@ -1,4 +1,4 @@
-#include "sim/BeamMeasures.h"
+#include "BeamMeasures.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "sim/FrameAssembler.h"
+#include "FrameAssembler.h"
 
-#include "sim/SimWire.h"
+#include "SimWire.h"
 
 namespace {
 constexpr unsigned kIdOffset = 1;

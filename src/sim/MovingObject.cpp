@@ -1,4 +1,4 @@
-#include "sim/MovingObject.h"
+#include "MovingObject.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/SimLine.h"
+#include "SimLine.h"
 
 class CMovingObject {
 public:

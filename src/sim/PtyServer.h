@@ -24,7 +24,7 @@
 #include <string>
 #include <thread>
 
-#include "sim/SimLine.h"
+#include "SimLine.h"
 
 class CMovingObject;
 

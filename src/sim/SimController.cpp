@@ -1,7 +1,7 @@
-#include "sim/SimController.h"
+#include "SimController.h"
 
+#include "BeamMeasures.h"
 #include "protocol/Checksum16.h"
-#include "sim/BeamMeasures.h"
 
 namespace {
 

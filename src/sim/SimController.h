@@ -10,11 +10,11 @@
 #include <functional>
 #include <vector>
 
-#include "alignment/BlankingMap.h"
-#include "psf/Psf.h"
-#include "sim/FrameAssembler.h"
-#include "sim/SimFault.h"
-#include "sim/SimWire.h"
+#include "FrameAssembler.h"
+#include "SimFault.h"
+#include "SimWire.h"
+#include "records/BlankingMap.h"
+#include "records/Psf.h"
 
 // What a controller sends back for one frame, and how.
 struct SimReply {

@@ -1,4 +1,4 @@
-#include "sim/SimFault.h"
+#include "SimFault.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "sim/SimLine.h"
+#include "SimLine.h"
 
 #include <algorithm>
 

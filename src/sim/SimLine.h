@@ -10,8 +10,8 @@
 #include <memory>
 #include <vector>
 
-#include "sim/SimController.h"
-#include "sim/SimWire.h"
+#include "SimController.h"
+#include "SimWire.h"
 
 // A run of bytes one side put on the line without a pause, with the settings it used.
 struct SimBurst {

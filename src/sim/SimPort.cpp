@@ -1,4 +1,4 @@
-#include "sim/SimPort.h"
+#include "SimPort.h"
 
 #include <algorithm>
 

@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <deque>
 
+#include "SimLine.h"
 #include "serial/Clock.h"
 #include "serial/RS232.h"
-#include "sim/SimLine.h"
 
 class CSimPort final : public RS232 {
 public:

@@ -1,4 +1,4 @@
-#include "sim/SimSetup.h"
+#include "SimSetup.h"
 
 #include <array>
 #include <charconv>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "sim/BeamMeasures.h"
+#include "BeamMeasures.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "sim/SimController.h"
-#include "sim/SimFault.h"
-#include "sim/SimLine.h"
+#include "SimController.h"
+#include "SimFault.h"
+#include "SimLine.h"
 
 struct SimChannelError {
     SimSide side;

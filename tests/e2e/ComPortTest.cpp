@@ -23,8 +23,8 @@
 #include <memory>
 #include <string>
 
-#include "app/PortMapping.h"
 #include "serial/ComPort.h"
+#include "settings/PortMapping.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "PtyServer.h"
 #include "Ser2net.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
 #include "serial/Clock.h"
 #include "serial/NetworkPort.h"
-#include "sim/PtyServer.h"
 
 namespace {
 

@@ -10,13 +10,13 @@
 #include <thread>
 #include <vector>
 
+#include "MovingObject.h"
+#include "PtyServer.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
 #include "serial/Clock.h"
 #include "serial/ComPort.h"
-#include "sim/MovingObject.h"
-#include "sim/PtyServer.h"
 
 namespace {
 

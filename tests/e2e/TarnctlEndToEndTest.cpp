@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "PtyServer.h"
 #include "TempFolder.h"
-#include "psf/Psf.h"
-#include "sim/PtyServer.h"
+#include "records/Psf.h"
 
 #ifdef TARNCTL_PATH
 

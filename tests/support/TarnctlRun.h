@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "SimLine.h"
+#include "SimPort.h"
 #include "Tarnctl.h"
 #include "TempFolder.h"
-#include "app/PortFactory.h"
-#include "app/SettingsPath.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
+#include "settings/PortFactory.h"
+#include "settings/SettingsPath.h"
 
 struct CtlRun {
     int status;

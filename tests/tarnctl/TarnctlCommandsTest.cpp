@@ -12,8 +12,8 @@
 
 #include "CtlStop.h"
 #include "TarnctlRun.h"
-#include "alignment/BlankingFileCommands.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
+#include "sequences/BlankingFileCommands.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "UnixTarnsim.h"
-#include "app/SerialDevices.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
 #include "serial/Clock.h"
 #include "serial/ComPort.h"
+#include "settings/SerialDevices.h"
 
 namespace {
 

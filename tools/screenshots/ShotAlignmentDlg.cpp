@@ -6,11 +6,11 @@
 #include <QTimer>
 
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "alignment/AlignmentDlg.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
 
 TARN_SCREENSHOT(AlignmentDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

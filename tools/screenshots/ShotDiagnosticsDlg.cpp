@@ -2,12 +2,12 @@
 // channel in error.
 
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "alignment/DiagnosticsDlg.h"
 #include "app/DiagnosticsSession.h"
-#include "app/PortFactory.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
+#include "settings/PortFactory.h"
 
 TARN_SCREENSHOT(DiagnosticsDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

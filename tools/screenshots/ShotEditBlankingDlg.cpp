@@ -4,11 +4,11 @@
 #include <QTableWidget>
 
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "alignment/EditBlankingDlg.h"
 #include "protocol/ControllerLink.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
 
 TARN_SCREENSHOT(EditBlankingDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

@@ -6,18 +6,18 @@
 #include <QPushButton>
 #include <array>
 
+#include "BeamMeasures.h"
+#include "MovingObject.h"
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "psf/NullSpanDlg.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
 #include "serial/Clock.h"
 #include "serial/IdleHook.h"
-#include "sim/BeamMeasures.h"
-#include "sim/MovingObject.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
-#include "ui/IdlePump.h"
+#include "widgets/IdlePump.h"
 
 TARN_SCREENSHOT(MeasurementDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

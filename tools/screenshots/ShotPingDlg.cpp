@@ -5,16 +5,16 @@
 #include <QTemporaryDir>
 
 #include "Shots.h"
-#include "app/DateCode.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "app/PartNumberDlg.h"
 #include "app/PingDlg.h"
 #include "app/PingSession.h"
-#include "app/PortFactory.h"
 #include "app/SearchNoticeDlg.h"
-#include "app/SettingsPath.h"
+#include "sequences/DateCode.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
+#include "settings/PortFactory.h"
+#include "settings/SettingsPath.h"
 
 TARN_SCREENSHOT(SearchNotice) {
     CSearchNoticeDlg notice(nullptr);

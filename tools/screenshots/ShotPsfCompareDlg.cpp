@@ -5,11 +5,11 @@
 #include <memory>
 
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "protocol/ControllerLink.h"
 #include "psf/PsfCompareDlg.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
 
 TARN_SCREENSHOT(PsfCompareDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "app/EditPsfSession.h"
-#include "app/PortFactory.h"
 #include "psf/PsfDlg.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
+#include "settings/PortFactory.h"
 
 TARN_SCREENSHOT(PsfDlg) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

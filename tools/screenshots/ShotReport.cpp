@@ -8,11 +8,11 @@
 #include <cstdio>
 
 #include "Shots.h"
-#include "app/PortFactory.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "app/ReportSession.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
+#include "settings/PortFactory.h"
 
 TARN_SCREENSHOT(Report) {
     auto& clock = dynamic_cast<CVirtualClock&>(Clock());

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "Shots.h"
+#include "SimLine.h"
+#include "SimPort.h"
 #include "app/ControllerPanel.h"
 #include "app/HelpWnd.h"
 #include "app/LineMonitorWnd.h"
@@ -15,10 +17,8 @@
 #include "app/TarnApp.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/Diagnostics.h"
-#include "psf/Psf.h"
+#include "records/Psf.h"
 #include "serial/Clock.h"
-#include "sim/SimLine.h"
-#include "sim/SimPort.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "app/SettingsPath.h"
 #include "serial/Clock.h"
-#include "ui/IdlePump.h"
+#include "settings/SettingsPath.h"
+#include "widgets/IdlePump.h"
 
 namespace {
 

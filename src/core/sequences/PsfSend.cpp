@@ -1,0 +1,66 @@
+#include "sequences/PsfSend.h"
+
+#include <cstdio>
+
+#include "protocol/ControllerLink.h"
+#include "records/Psf.h"
+#include "serial/Clock.h"
+
+namespace {
+
+constexpr uint32_t kSendBackPauseMs = 1000;
+constexpr const char* kIdTakenFormat =
+    "The id for controller '%c' cannot be changed to id '%c' because a contoller already "
+    "exists with the new id. You must select a unique id.";
+
+}  // namespace
+
+bool NewIdIsFree(CControllerLink& link, const ControllerTable& table, const CPsf& psf) {
+    const int id = psf.GetControllerId();
+    return id == table[0][0] || link.Ping(static_cast<char>(id)) == 0;
+}
+
+std::string IdTakenText(int selectedId, int newId) {
+    char text[256];
+    std::snprintf(text, sizeof text, kIdTakenFormat, selectedId, newId);
+    return text;
+}
+
+PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf) {
+    if (!NewIdIsFree(link, table, psf)) {
+        return PsfSendResult::kIdTaken;
+    }
+    if (!link.OutputPsf(psf)) {
+        return PsfSendResult::kNotAccepted;
+    }
+    const int selectedId = table[0][0];
+    const int selectedBaud = table[0][1];
+    const int id = psf.GetControllerId();
+    const int baud = psf.GetBaudIndex();
+    MoveControllerEntry(table, selectedId, selectedBaud, id, baud);
+    if (id != selectedId) {
+        table[0][0] = id;
+        // The controller answers to its new ID only.
+        link.SetId(static_cast<char>(id));
+    }
+    if (baud != selectedBaud) {
+        table[0][1] = baud;
+        link.SetBaudIndex(baud);
+    }
+    return PsfSendResult::kAccepted;
+}
+
+int SendPsfBack(CControllerLink& link, CPsf& psf, const std::function<void()>& beforeRetry) {
+    int restored = link.OutputPsf(psf);
+    if (!restored) {
+        DelayMs(kSendBackPauseMs);
+        if (beforeRetry) {
+            beforeRetry();
+        }
+        restored = link.OutputPsf(psf);
+    }
+    if (restored) {
+        DelayMs(kSendBackPauseMs);
+    }
+    return restored;
+}

@@ -1,0 +1,68 @@
+#pragma once
+// CSettingsFile: the program's sectioned settings file ("[Section]" headers, one
+// "Entry=value" per line), read and changed the way the classic private-profile functions
+// do it: section and entry names match without regard to case, the first match wins, and
+// an entry that is written replaces its line in place or is added to its section. Every
+// other line (comments, unknown sections and entries, blank lines, line endings) is kept
+// byte for byte. Changes stay in memory until Save, which replaces the file atomically.
+// A file in UTF-16 or with a UTF-8 byte-order mark is read as UTF-8 and saved in the
+// encoding it had.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/TextEncoding.h"
+
+class CSettingsFile {
+public:
+    // Reads the file at path; a missing or unreadable file reads as empty.
+    explicit CSettingsFile(std::string path);
+
+    const std::string& Path() const { return path; }
+
+    // The value of the entry with surrounding blanks and one pair of matching quotes
+    // removed, or def when the section or entry is missing.
+    std::string GetString(std::string_view section, std::string_view entry,
+                          std::string_view def) const;
+    // The value read as an integer: optional sign, then decimal digits, or hexadecimal after
+    // "0x", octal after "0o", binary after "0b", up to the first other character (none: 0);
+    // def when the entry is missing or its value is empty.
+    int GetInt(std::string_view section, std::string_view entry, int def) const;
+    // The entry names of the section in file order; empty when the section is missing.
+    std::vector<std::string> EntryNames(std::string_view section) const;
+
+    // Sets the entry, adding the section or the entry when missing. Answers 0, changing
+    // nothing, for names or values the file cannot hold (empty names, line breaks, '=' in
+    // an entry name, ']' in a section name, bytes that are no UTF-8 text in a UTF-16 file);
+    // else 1.
+    int WriteString(std::string_view section, std::string_view entry, std::string_view value);
+
+    // Writes the whole file atomically, creating its folder when missing. 1 on success,
+    // 0 on failure (the file on disk is then as it was).
+    int Save() const;
+
+private:
+    struct Line {
+        std::string text;    // without its line ending
+        std::string ending;  // "\n", "\r\n", or empty for a last line without one
+    };
+    struct Range {
+        size_t header;  // index of the section header line
+        size_t end;     // one past the section's last line
+    };
+
+    bool FindSection(std::string_view section, Range* range) const;
+    // Index of the entry's line inside range, or lines.size() when missing.
+    size_t FindEntry(const Range& range, std::string_view entry) const;
+    std::string NewLineEnding() const;
+    void InsertLine(size_t at, std::string text);
+
+    std::string path;
+    TextEncoding encoding = kUtf8;
+    std::vector<Line> lines;
+    // The file as read, and its text: a text that is unchanged is written back as these
+    // bytes, also where its encoding cannot carry every one of them (a damaged UTF-16 file).
+    std::string readBytes;
+    std::string readText;
+};

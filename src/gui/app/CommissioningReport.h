@@ -1,0 +1,35 @@
+#pragma once
+// The commissioning report: what a controller was set to, as a document for the
+// acceptance record and the next technician. It holds the controller's diagnostics, PSF
+// and blanking map as read, lays them out as pages and writes them as a PDF file or to a
+// printer. The layout fits both A4 and Letter pages.
+
+#include <QDateTime>
+#include <QString>
+
+#include "protocol/Diagnostics.h"
+#include "records/BlankingMap.h"
+#include "records/Psf.h"
+
+class QWidget;
+
+struct CReportContents {
+    QDateTime when;
+    int controllerId = 0;
+    long baudRate = 0;
+    CDiagnostics emitter;
+    CDiagnostics receiver;
+    CPsf psf;
+    CBlankingMap map;
+    QString note;
+};
+
+// The report as rich text.
+QString ReportHtml(CReportContents& contents);
+// Asks over owner for a printer and prints the report there; 1 when printed, 0 when the
+// operator cancelled.
+int PrintReport(CReportContents& contents, QWidget* owner);
+// Writes the report as a PDF file at path on pages of the size the locale uses (Letter
+// where the US measures, else A4), replacing any old file only once the new one is
+// complete. True when written.
+bool WriteReportPdf(CReportContents& contents, const QString& path);

@@ -1,0 +1,142 @@
+#include "app/LineMonitorWnd.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QTableView>
+#include <QVBoxLayout>
+#include <QWindow>
+#include <algorithm>
+
+#include "app/LineLog.h"
+#include "files/AtomicFile.h"
+#include "widgets/AppTitle.h"
+#include "widgets/IdlePump.h"
+#include "widgets/Prompts.h"
+
+namespace {
+constexpr CFileDialogSpec kSaveSpec{"txt", "Text Files (*.txt) |*.txt|CSV Files (*.csv) |*.csv||"};
+constexpr char kSaveFailed[] = "Unable to save the line monitor's list.";
+}  // namespace
+
+CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
+    : QWidget(parent, Qt::Window), log(new CLineLog(this)), view(new QTableView(this)) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("lineMonitor"));
+    setWindowTitle(QStringLiteral("Line Monitor - ") + QString::fromLatin1(kAppTitle));
+    PassInputDuringExchanges(this);
+
+    view->setObjectName(QStringLiteral("exchanges"));
+    view->setModel(log);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->verticalHeader()->hide();
+    view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
+    view->horizontalHeader()->setStretchLastSection(true);
+    const int digit = view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    constexpr int kWidths[] = {9, 7, 16, 28, 30};
+    for (int column = 0; column < static_cast<int>(std::size(kWidths)); ++column) {
+        view->setColumnWidth(column, kWidths[column] * digit);
+    }
+
+    auto* pause = new QPushButton(QStringLiteral("&Pause"), this);
+    pause->setObjectName(QStringLiteral("pause"));
+    pause->setCheckable(true);
+    auto* clear = new QPushButton(QStringLiteral("C&lear"), this);
+    clear->setObjectName(QStringLiteral("clear"));
+    auto* copy = new QPushButton(QStringLiteral("&Copy"), this);
+    copy->setObjectName(QStringLiteral("copy"));
+    saveButton = new QPushButton(QStringLiteral("&Save As..."), this);
+    saveButton->setObjectName(QStringLiteral("saveAs"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {pause, clear, copy, saveButton}) {
+        button->setAutoDefault(false);
+        buttons->addWidget(button);
+    }
+    buttons->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(view, 1);
+
+    connect(pause, &QPushButton::toggled, log, &CLineLog::SetPaused);
+    connect(clear, &QPushButton::clicked, log, &CLineLog::Clear);
+    connect(copy, &QPushButton::clicked, this, &CLineMonitorWnd::OnCopy);
+    connect(new QShortcut(QKeySequence::Copy, view), &QShortcut::activated, this,
+            &CLineMonitorWnd::OnCopy);
+    connect(saveButton, &QPushButton::clicked, this, &CLineMonitorWnd::OnSaveAs);
+    connect(log, &CLineLog::rowsInserted, this, &CLineMonitorWnd::OnRowsInserted);
+    connect(log, &CLineLog::modelReset, this, &CLineMonitorWnd::OnRowsInserted);
+    // Following stops when the operator scrolls up to read, and starts again at the bottom.
+    QScrollBar* bar = view->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { following = value >= bar->maximum(); });
+    resize(120 * digit, 30 * view->verticalHeader()->defaultSectionSize());
+}
+
+bool CLineMonitorWnd::event(QEvent* event) {
+    if (event->type() == QEvent::WindowBlocked) {
+        blocked = true;
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal != this && modal->windowHandle() != nullptr &&
+            windowHandle() != nullptr) {
+            windowHandle()->setTransientParent(modal->windowHandle());
+        }
+    } else if (event->type() == QEvent::WindowUnblocked) {
+        blocked = false;
+    }
+    return QWidget::event(event);
+}
+
+void CLineMonitorWnd::OnRowsInserted() {
+    if (following) {
+        view->scrollToBottom();
+    }
+}
+
+QList<int> CLineMonitorWnd::SelectedRows() const {
+    QList<int> rows;
+    for (const QModelIndex& index : view->selectionModel()->selectedRows()) {
+        rows << index.row();
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CLineMonitorWnd::OnCopy() {
+    const QList<int> rows = SelectedRows();
+    if (!rows.isEmpty()) {
+        QApplication::clipboard()->setText(log->Text(rows, false));
+    }
+}
+
+// A file dialog opened in the middle of an exchange would hold that exchange up until the
+// dialog closes, so saving waits for a quiet line; meanwhile the button only beeps.
+void CLineMonitorWnd::OnSaveAs() {
+    if (InputHeld()) {
+        Prompts().Beep();
+        return;
+    }
+    const QString path = Prompts().SaveFileName(this, kSaveSpec);
+    if (path.isEmpty()) {
+        return;
+    }
+    log->Flush();
+    QList<int> rows;
+    for (int row = 0; row < log->rowCount(); ++row) {
+        rows << row;
+    }
+    const bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    const QByteArray bytes = log->Text(rows, csv).toUtf8();
+    if (!WriteFileAtomically(path.toStdString(),
+                             reinterpret_cast<const unsigned char*>(bytes.data()),
+                             static_cast<size_t>(bytes.size()))) {
+        Prompts().Message(this, QString::fromLatin1(kSaveFailed), PromptIcon::kExclamation,
+                          PromptButtons::kOk);
+    }
+}

@@ -1,0 +1,28 @@
+#include "app/PingSession.h"
+
+#include <memory>
+
+#include "app/PingDlg.h"
+#include "app/SearchNoticeDlg.h"
+#include "sequences/ServiceBracket.h"
+#include "widgets/IdlePump.h"
+
+int CPingSession::Execute() {
+    ControllerTable& table = *Table();
+    {
+        // The notice is painted before the search blocks the event loop, and removed
+        // after the busy state ends.
+        CSearchNoticeDlg notice(Owner());
+        CBusyScope busy;
+        // Cancel and Esc reach the notice while the line is busy.
+        const CPumpTargetScope target(&notice);
+        SearchLine(*Link(), table, &notice);
+    }
+    {
+        CPingDlg dialog(&table, this, Owner());
+        dialog.exec();
+    }
+    CBusyScope busy;
+    EndSearch(*Link(), table);
+    return 1;
+}

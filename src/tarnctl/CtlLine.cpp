@@ -1,0 +1,71 @@
+#include "CtlLine.h"
+
+#include "CtlVerbose.h"
+#include "settings/ConnectionSettings.h"
+#include "settings/PortFactory.h"
+#include "settings/SettingsPath.h"
+
+namespace {
+constexpr const char* kProgram = "tarnctl: ";
+}
+
+void CtlContext::Tell(const std::string& text) const {
+    err << kProgram << text << '\n';
+}
+
+void CtlContext::Say(const std::string& text) const {
+    if (!options.quiet) {
+        out << text << '\n';
+    }
+}
+
+int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
+    const CtlOptions& options = context.options;
+    const ConnectionChoice choice = ReadConnectionChoice(CSettingsFile(SettingsFilePath()));
+    const int portIndex = options.portIndex >= 0 ? options.portIndex : choice.portIndex;
+    const char parity = options.parity != 0 ? options.parity : choice.parity;
+    const long baud = CControllerLink::BaudRateOf(baudIndex);
+    std::unique_ptr<RS232> port = options.device.empty()
+                                      ? OpenPort(portIndex, baud, parity)
+                                      : OpenSerialDevice(portIndex, baud, parity, options.device);
+    if (port->Status() != kSuccess) {
+        // The program's own message, with the device named when it was given.
+        const std::string name =
+            options.device.empty() ? "COM" + std::to_string(portIndex + 1) : options.device;
+        context.Tell("Unable to open " + name + ":\n" + port->StatusText(port->Status()));
+        return 0;
+    }
+    if (options.verbose) {
+        verbose = std::make_unique<CCtlVerbose>(context.err);
+    }
+    link = std::make_unique<CControllerLink>(std::move(port), id);
+    link->SetControllerTable(&table);
+    return 1;
+}
+
+void CCtlLine::Select(const CtlTarget& target) {
+    table[0] = {target.id, target.baudIndex, kFoundMarker, 0};
+    StoreControllerEntry(table, target.id, target.baudIndex, kFoundMarker);
+    link->SetId(target.id);
+    link->SetBaudIndex(target.baudIndex);
+}
+
+int OpenForTarget(const CtlContext& context, const CtlTarget& target, CCtlLine& line) {
+    if (!line.Open(context, target.baudIndex, target.id)) {
+        return 0;
+    }
+    line.Select(target);
+    return 1;
+}
+
+std::vector<CtlTarget> FoundControllers(const ControllerTable& table) {
+    std::vector<CtlTarget> found;
+    for (char id = kFirstId; id <= kLastId; ++id) {
+        for (int baud = 0; baud < kSearchedBaudIndexes; ++baud) {
+            if (table[static_cast<size_t>(id - '@')][static_cast<size_t>(baud)] != 0) {
+                found.push_back({id, baud});
+            }
+        }
+    }
+    return found;
+}

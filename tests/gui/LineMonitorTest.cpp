@@ -1,0 +1,235 @@
+// The line monitor against simulated controllers: it lists exactly the frames the
+// controllers heard, with the verdict each fault of the line deserves; Pause, Clear, Copy
+// and Save As through its buttons; and its list can be scrolled while the search waits on
+// the line, while input to every other window is still held back.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QFile>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AlignmentFixture.h"
+#include "ScriptedPrompts.h"
+#include "SimPort.h"
+#include "UiFixtures.h"
+#include "WhenModal.h"
+#include "app/LineLog.h"
+#include "app/LineMonitorWnd.h"
+#include "app/MainFrame.h"
+#include "app/PingDlg.h"
+#include "app/TarnApp.h"
+#include "protocol/ControllerLink.h"
+#include "protocol/LineWords.h"
+#include "records/Psf.h"
+#include "settings/PortFactory.h"
+#include "widgets/IdlePump.h"
+
+namespace {
+
+class LineMonitorTest : public ::testing::Test {
+protected:
+    LineMonitorTest() : controller(line.AddController('C', 0)) {}
+
+    std::unique_ptr<CControllerLink> Link() {
+        return std::make_unique<CControllerLink>(
+            std::make_unique<CSimPort>(line, *clock, 9600, 'E'), 'C');
+    }
+    std::vector<std::string> Column(int column) const {
+        monitor->Log().Flush();
+        std::vector<std::string> cells;
+        for (int row = 0; row < monitor->Log().rowCount(); ++row) {
+            cells.push_back(monitor->Log().CellText(row, column).toStdString());
+        }
+        return cells;
+    }
+    void Press(const char* name) {
+        QTest::mouseClick(monitor->findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+
+    CScopedVirtualClock clock{1000};
+    CSimLine line;
+    CSimController* controller;
+    CScriptedPrompts prompts;
+    std::unique_ptr<CLineMonitorWnd> monitor = std::make_unique<CLineMonitorWnd>(nullptr);
+};
+
+TEST_F(LineMonitorTest, ListsTheFramesTheControllerHeardWithTheVerdictOfEachFault) {
+    const auto link = Link();
+    CPsf psf;
+    EXPECT_EQ(link->Ping('C'), kFoundMarker);
+    EXPECT_EQ(link->Ping('D'), 0);
+    const SimFaultKind faults[] = {SimFaultKind::silence,    SimFaultKind::corruptChecksum,
+                                   SimFaultKind::shortReply, SimFaultKind::wrongEnd,
+                                   SimFaultKind::wrongId,    SimFaultKind::wrongLetter,
+                                   SimFaultKind::noise,      SimFaultKind::lateReply};
+    for (const SimFaultKind kind : faults) {
+        SimFault fault;
+        fault.kind = kind;
+        fault.count = 3;
+        fault.delayMs = 2000;
+        fault.bytes = {0x55, 0x66};
+        controller->AddFault(fault);
+        EXPECT_EQ(link->InputPsf(psf), 0);
+        // The rest of a spoilt or late reply is gone before the next case.
+        clock->Advance(3000);
+        link->FlushInput();
+    }
+    EXPECT_EQ(link->InputPsf(psf), 1);
+    EXPECT_EQ(link->SuspendAll(0), 1);
+
+    EXPECT_EQ(
+        Column(CLineLog::kVerdict),
+        (std::vector<std::string>{
+            "answered", "no answer within the limit", "no answer within the limit",
+            "checksum wrong", "short, 43 of 46 bytes", "out of step, line drained",
+            "wrong ID or letter in the reply", "wrong ID or letter in the reply",
+            "out of step, line drained", "no answer within the limit", "answered",
+            "sent, no reply expected", "sent, no reply expected", "sent, no reply expected"}));
+    EXPECT_EQ(Column(CLineLog::kWords)[1], "Ping D");
+    EXPECT_EQ(Column(CLineLog::kWords)[2], "Upload PSF from C");
+    EXPECT_EQ(Column(CLineLog::kWords)[13], "Suspend all (broadcast)");
+    EXPECT_EQ(Column(CLineLog::kBaud)[13], "38400");
+    // Every frame addressed to C is a row with its exact bytes; so are the broadcasts.
+    std::vector<std::string> heard;
+    for (const SimReceivedFrame& frame : controller->Received()) {
+        heard.push_back(HexBytes(frame.bytes.data(), frame.bytes.size()));
+    }
+    std::vector<std::string> listed = Column(CLineLog::kRequest);
+    EXPECT_EQ(std::vector<std::string>(listed.end() - 3, listed.end()),
+              std::vector<std::string>(3, "F8 58 56 0D"));
+    listed.resize(listed.size() - 3);
+    listed.erase(listed.begin() + 1);  // the ping of D, which C does not take as its own
+    EXPECT_EQ(listed, heard);
+    EXPECT_EQ(Column(CLineLog::kRequest)[0], "F8 43 50 0D");
+    EXPECT_EQ(Column(CLineLog::kReply)[0], "1C 43 58 0A");
+}
+
+TEST_F(LineMonitorTest, PauseHoldsNewRowsBackClearCopyAndSaveWorkThroughTheButtons) {
+    const auto link = Link();
+    link->Ping('C');
+    monitor->Log().Flush();
+    Press("pause");
+    link->Ping('A');
+    monitor->Log().Flush();
+    EXPECT_EQ(monitor->Log().rowCount(), 1);
+    Press("pause");
+    ASSERT_EQ(monitor->Log().rowCount(), 2);
+    EXPECT_EQ(monitor->Log().CellText(1, CLineLog::kWords), "Ping A");
+
+    monitor->View().selectRow(1);
+    Press("copy");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
+              "Time (ms)\tBaud\tRequest\tIn words\tReply\tVerdict\n" +
+                  monitor->Log().CellText(1, CLineLog::kTime).toStdString() +
+                  "\t9600\tF8 41 50 0D\tPing A\t\tno answer within the limit\n");
+
+    const QTemporaryDir folder;
+    const std::string csv = folder.filePath(QStringLiteral("line.csv")).toStdString();
+    prompts.ScriptFiles({csv});
+    Press("saveAs");
+    QFile saved(QString::fromStdString(csv));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_EQ(lines[0], "Time (ms),Baud,Request,In words,Reply,Verdict");
+    EXPECT_TRUE(lines[1].endsWith(",9600,F8 43 50 0D,Ping C,1C 43 58 0A,answered"));
+    EXPECT_TRUE(lines[2].endsWith(",Ping A,,no answer within the limit"));
+
+    Press("clear");
+    EXPECT_EQ(monitor->Log().rowCount(), 0);
+}
+
+TEST_F(LineMonitorTest, KeepsTheLastTwentyThousandExchanges) {
+    const auto link = Link();
+    for (size_t i = 0; i <= kLineLogCapacity; ++i) {
+        link->Suspend(i == 0 ? 'A' : 'B', 0);
+    }
+    monitor->Log().Flush();
+    ASSERT_EQ(static_cast<size_t>(monitor->Log().rowCount()), kLineLogCapacity);
+    EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend B");
+}
+
+// While the search waits on the line, the monitor's list scrolls; a click on another
+// window is held back as before.
+TEST_F(LineMonitorTest, ScrollsDuringTheSearchWhileOtherWindowsStayHeld) {
+    const CScopedPortFactory factory([this](int portNumber, long baud, char parity) {
+        return std::make_unique<CSimPort>(line, *clock, baud, parity, portNumber);
+    });
+    CTempSettings settings;
+    CTarnApp app;
+    app.SetSplashMs(0);
+    app.InitInstance();
+    CMainFrame& frame = *app.MainFrame();
+    monitor.reset();
+    QAction* open = frame.CommandAction(kCmdLineMonitor);
+    EXPECT_EQ(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    open->trigger();
+    QPushButton other(QStringLiteral("Other window"));
+    other.show();
+    int otherClicks = 0;
+    QObject::connect(&other, &QPushButton::clicked, [&otherClicks] { ++otherClicks; });
+    auto* window = frame.findChild<CLineMonitorWnd*>("lineMonitor");
+    ASSERT_NE(window, nullptr);
+    QScrollBar* bar = window->View().verticalScrollBar();
+
+    int barBefore = -1;
+    int barAfter = -1;
+    const CWhen scroll(
+        [&] {
+            window->Log().Flush();
+            return InputHeld() && window->Log().rowCount() > 40;
+        },
+        [&] {
+            barBefore = bar->value();
+            QTest::mouseClick(&other, Qt::LeftButton);
+            const QPoint at = window->View().viewport()->rect().center();
+            QWheelEvent wheel(at, window->View().viewport()->mapToGlobal(at), {}, {0, 120},
+                              Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(window->View().viewport(), &wheel);
+            barAfter = bar->value();
+        });
+    int pingDialogs = 0;
+    const CWhenModal<CPingDlg> close([&](CPingDlg& dialog) {
+        ++pingDialogs;
+        dialog.reject();
+    });
+    frame.CommandAction(kCmdPing)->trigger();
+
+    ASSERT_TRUE(scroll.Done());
+    EXPECT_LT(barAfter, barBefore);
+    EXPECT_EQ(pingDialogs, 1);
+    EXPECT_EQ(otherClicks, 0);
+    // Suspend broadcasts, 45 pings, resume broadcasts: every frame of the command is listed.
+    window->Log().Flush();
+    EXPECT_EQ(window->Log().rowCount(), 3 + 45 + 1 + 3);
+}
+
+// A modal dialog, such as a scan loop's, does not keep the operator from the monitor.
+TEST_F(LineMonitorTest, StaysOpenToInputWhileAModalDialogRuns) {
+    monitor->show();
+    QDialog modal;
+    bool blockedDuringDialog = true;
+    QTimer::singleShot(0, &modal, [&] {
+        QCoreApplication::processEvents();
+        blockedDuringDialog = monitor->Blocked();
+        modal.accept();
+    });
+    modal.exec();
+    EXPECT_FALSE(blockedDuringDialog);
+    EXPECT_FALSE(monitor->Blocked());
+}
+
+}  // namespace

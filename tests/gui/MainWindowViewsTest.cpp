@@ -1,0 +1,136 @@
+// The main window's panel in its three states (nothing selected; a controller selected;
+// diagnostics and a PSF seen on the line), and the help window over the user guide:
+// pictures, links between sections, finding text, and Help > Index opening it when the
+// guide is installed beside the program.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QScrollBar>
+#include <QTextBrowser>
+#include <memory>
+#include <string>
+
+#include "ScriptedPrompts.h"
+#include "SimPort.h"
+#include "UiFixtures.h"
+#include "app/ControllerPanel.h"
+#include "app/HelpWnd.h"
+#include "app/MainFrame.h"
+#include "app/TarnApp.h"
+#include "protocol/ControllerLink.h"
+#include "protocol/Diagnostics.h"
+#include "records/Psf.h"
+#include "records/PsfCodes.h"
+
+namespace {
+
+std::string Text(const QWidget& panel, const char* label) {
+    return panel.findChild<QLabel*>(label)->text().toStdString();
+}
+
+TEST(ControllerPanelTest, ShowsTheSelectionAndWhatTheLineCarriedInWords) {
+    CScopedVirtualClock clock;
+    CSimLine line;
+    CSimController* c = line.AddController('C', 1);
+    c->SetBoards(3, 3);
+    c->SetPartNumber(1234567, 2411);
+    c->Psf().Set(kControlMode, kControlModeCodes.CodeOf(1));
+    c->Psf().Set(kAnalog1Assignment, 'y');
+    CControllerPanel panel(nullptr);
+    ControllerTable table{};
+
+    panel.Refresh(table);
+    EXPECT_EQ(Text(panel, "controller"),
+              "No controller selected. Press F5 to find the controllers on the line.");
+    EXPECT_EQ(Text(panel, "diagnostics"),
+              "No diagnostics read in this run. Press F7 to read them.");
+    EXPECT_EQ(Text(panel, "psf"), "No PSF read or sent in this run. Press F6 to edit the PSF.");
+
+    table[0] = {'C', 1, 'X', 0};
+    panel.Refresh(table);
+    EXPECT_EQ(Text(panel, "controller"), "ID: C    Rate: 19200 baud    Type: VARN with Blanking");
+
+    CControllerLink link(std::make_unique<CSimPort>(line, *clock, 19200, 'E'), 'C');
+    CDiagnostics emitter;
+    CDiagnostics receiver;
+    CPsf psf;
+    ASSERT_EQ(link.InputDiagnostics(emitter, 0), 1);
+    ASSERT_EQ(link.InputDiagnostics(receiver, 1), 1);
+    ASSERT_EQ(link.InputPsf(psf), 1);
+    panel.Refresh(table);
+    const std::string diagnostics = Text(panel, "diagnostics");
+    EXPECT_EQ(diagnostics.substr(0, 15), "Read from C at ");
+    EXPECT_EQ(diagnostics.substr(diagnostics.find('\n')),
+              "\nSystem state: Operational\nBoards: 3 emitter, 3 receiver\n"
+              "Part number: 1234567    Version: 2.1    Date code: 2411");
+    const std::string read = Text(panel, "psf");
+    EXPECT_EQ(read.substr(0, 15), "Read from C at ");
+    EXPECT_EQ(read.substr(read.find('\n')),
+              "\nControl mode: Host\nScanning method: Straight\nMeasurements: 1 None, 2 None\n"
+              "Outputs: analog 1 Meas 1, analog 2 Disabled, discrete 1 Disabled, discrete 2 "
+              "Disabled");
+
+    // A PSF the controller refused is not what it holds; one it took is.
+    psf.Set(kControlMode, kControlModeCodes.CodeOf(0));
+    SimFault refuse;
+    refuse.kind = SimFaultKind::wrongLetter;
+    c->AddFault(refuse);
+    EXPECT_EQ(link.OutputPsf(psf), 0);
+    panel.Refresh(table);
+    EXPECT_EQ(Text(panel, "psf").substr(0, 10), "Read from ");
+    EXPECT_EQ(link.OutputPsf(psf), 1);
+    panel.Refresh(table);
+    EXPECT_EQ(Text(panel, "psf").substr(0, 10), "Sent to C ");
+    EXPECT_NE(Text(panel, "psf").find("Control mode: Continuous"), std::string::npos);
+}
+
+const QString kGuide = QStringLiteral(TARN_DOCS_DIR "/user-guide.md");
+
+TEST(HelpWndTest, RendersTheGuideWithPicturesLinksAndFind) {
+    CHelpWnd help(nullptr, kGuide);
+    help.show();
+    QCoreApplication::processEvents();
+    QTextBrowser& browser = help.Browser();
+    EXPECT_TRUE(browser.document()->toPlainText().startsWith(QStringLiteral("User guide")));
+    EXPECT_FALSE(
+        browser.loadResource(QTextDocument::ImageResource, QUrl(QStringLiteral("images/ping.png")))
+            .toByteArray()
+            .isEmpty());
+
+    emit browser.anchorClicked(QUrl(QStringLiteral("#part-number-and-date-code")));
+    EXPECT_GT(browser.verticalScrollBar()->value(), 0);
+
+    EXPECT_TRUE(help.Find(QStringLiteral("Null and span")));
+    EXPECT_EQ(browser.textCursor().selectedText().toLower(), QStringLiteral("null and span"));
+    EXPECT_FALSE(help.Find(QStringLiteral("no such words in the guide")));
+}
+
+TEST(HelpWndTest, HelpIndexOpensTheGuideInstalledBesideTheProgram) {
+    const CScriptedPrompts prompts;
+    CTempSettings settings;
+    {
+        CTarnApp app;
+        app.SetSplashMs(0);
+        app.InitInstance();
+        EXPECT_FALSE(app.MainFrame()->CommandAction(kCmdHelpIndex)->isEnabled());
+    }
+    const QDir beside(QCoreApplication::applicationDirPath());
+    ASSERT_TRUE(beside.mkpath(QStringLiteral("doc")));
+    ASSERT_TRUE(QFile::copy(kGuide, beside.filePath(QStringLiteral("doc/user-guide.md"))));
+    CTarnApp app;
+    app.SetSplashMs(0);
+    app.InitInstance();
+    CMainFrame& frame = *app.MainFrame();
+    frame.CommandAction(kCmdHelpIndex)->trigger();
+    QDir(beside.filePath(QStringLiteral("doc"))).removeRecursively();
+    const auto* help = frame.findChild<CHelpWnd*>(QStringLiteral("helpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+}
+
+}  // namespace
