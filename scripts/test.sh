@@ -15,8 +15,9 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
-# The Qt layer stays free of POSIX calls, for its Windows build.
+# The Qt layer stays free of POSIX calls, for its Windows build; the layers stay apart.
 scripts/check-qt-portable.sh
+scripts/check-layers.sh
 
 # Every parser of outside bytes is fuzzed for a bounded time (seconds per target).
 FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
@@ -25,4 +26,4 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
 
 # Everything that is not Qt, built for Windows and tested under wine; the Windows port's
 # tests drive the tarnsim built above.
-scripts/test-windows.sh "$build/src/tarnsim"
+scripts/test-windows.sh "$build/bin/tarnsim"
