@@ -17,6 +17,7 @@
 #include "ScriptedPrompts.h"
 #include "UiFixtures.h"
 #include "WhenModal.h"
+#include "app/HelpFile.h"
 #include "app/MainFrame.h"
 #include "app/TarnApp.h"
 
@@ -124,7 +125,7 @@ TEST_F(MainFrameTest, HelpIndexNeedsTheHelpFileInTheCurrentDirectory) {
     Start();
     EXPECT_TRUE(app->HelpFilePresent());
     EXPECT_TRUE(Command(kCmdHelpIndex).isEnabled());
-    EXPECT_TRUE(CTarnApp::HelpPath().endsWith(QStringLiteral("/gui_tests.HLP")));
+    EXPECT_TRUE(CHelpFile::Path().endsWith(QStringLiteral("/gui_tests.HLP")));
 }
 
 TEST_F(MainFrameTest, SelectionEnablesControllerCommandsAndPartNumbersNeedTheirSection) {

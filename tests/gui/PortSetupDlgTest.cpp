@@ -13,9 +13,9 @@
 #include "ScriptedPrompts.h"
 #include "Ser2net.h"
 #include "UiFixtures.h"
+#include "app/HelpFile.h"
 #include "app/MainFrame.h"
 #include "app/PortSetupDlg.h"
-#include "app/TarnApp.h"
 
 namespace {
 
@@ -141,8 +141,8 @@ TEST_F(PortSetupDlgTest, TestTellsWhatAnsweredAtTheAddress) {
 
 TEST_F(PortSetupDlgTest, TheMenuNamesTheDeviceOfThePortInUse) {
     settings.Write("[Communication]\nPort=2\n[Ports]\nCOM3=/dev/ttyUSB7\n");
-    CTarnApp app;
-    CMainFrame frame(app);
+    CHelpFile helpFile;
+    CMainFrame frame(helpFile);
     QAction* setup = frame.CommandAction(kCmdPortSetup);
     ASSERT_NE(nullptr, setup);
     EXPECT_EQ("Serial Port Se&tup... (COM3 is /dev/ttyUSB7)", setup->text());

@@ -11,10 +11,10 @@
 #include "SimLine.h"
 #include "SimPort.h"
 #include "app/ControllerPanel.h"
+#include "app/HelpFile.h"
 #include "app/HelpWnd.h"
 #include "app/LineMonitorWnd.h"
 #include "app/MainFrame.h"
-#include "app/TarnApp.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/Diagnostics.h"
 #include "records/Psf.h"
@@ -70,8 +70,8 @@ TARN_SCREENSHOT(LineMonitor) {
 }
 
 TARN_SCREENSHOT(ControllerPanel) {
-    CTarnApp app;
-    CMainFrame frame(app);
+    CHelpFile helpFile;
+    CMainFrame frame(helpFile);
     CSimLine line;
     ReadController(line, false);
     frame.Table()[0] = {'C', 1, 'X', 0};

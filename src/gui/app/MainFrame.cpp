@@ -16,6 +16,7 @@
 #include "app/ControllerPanel.h"
 #include "app/DiagnosticsSession.h"
 #include "app/EditPsfSession.h"
+#include "app/HelpFile.h"
 #include "app/HelpWnd.h"
 #include "app/KeyIndicators.h"
 #include "app/LineMonitorWnd.h"
@@ -24,7 +25,6 @@
 #include "app/PortSetupDlg.h"
 #include "app/ReconnectSession.h"
 #include "app/ReportSession.h"
-#include "app/TarnApp.h"
 #include "settings/ConnectionSettings.h"
 #include "settings/RememberedSearch.h"
 #include "settings/SerialDevices.h"
@@ -42,7 +42,7 @@ constexpr char kSave[] = "Save";
 constexpr char kPartNumbers[] = "PartNumbers";
 }  // namespace
 
-CMainFrame::CMainFrame(const CTarnApp& app) : app(app) {
+CMainFrame::CMainFrame(const CHelpFile& helpFile) : helpFile(helpFile) {
     panel = new CControllerPanel(this);
     setCentralWidget(panel);
     CreateMenus();
@@ -123,7 +123,7 @@ bool CMainFrame::IsEnabled(EnableRule rule) const {
         case EnableRule::kSelectionRemembered:
             return HasRememberedSelection(remembered);
         case EnableRule::kHelpFilePresent:
-            return app.HelpFilePresent() || !CHelpWnd::UserGuidePath().isEmpty();
+            return helpFile.Present() || !CHelpWnd::UserGuidePath().isEmpty();
         case EnableRule::kAlways:
             break;
     }
@@ -257,8 +257,8 @@ void CMainFrame::ShowLineMonitor() {
 
 // Without the help file the installed user guide opens in a help window of its own.
 void CMainFrame::ShowHelpIndex() {
-    if (app.HelpFilePresent()) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(CTarnApp::HelpPath()));
+    if (helpFile.Present()) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(CHelpFile::Path()));
         return;
     }
     if (helpWindow == nullptr) {

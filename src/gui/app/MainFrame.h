@@ -17,7 +17,7 @@
 class CControllerPanel;
 class CHelpWnd;
 class CLineMonitorWnd;
-class CTarnApp;
+class CHelpFile;
 class QLabel;
 
 class CMainFrame : public QMainWindow {
@@ -26,7 +26,7 @@ class CMainFrame : public QMainWindow {
 public:
     // Loads the connection choices from the settings file; they are written back when the
     // frame is destroyed, if the save option is then on.
-    explicit CMainFrame(const CTarnApp& app);
+    explicit CMainFrame(const CHelpFile& helpFile);
     ~CMainFrame() override;
 
     ControllerTable& Table() { return table; }
@@ -60,7 +60,7 @@ private:
     void LoadSettings();
     void SaveSettings() const;
 
-    const CTarnApp& app;
+    const CHelpFile& helpFile;
     ControllerTable table{};
     // The last search and selection, from the settings file or from this run.
     ControllerTable remembered{};

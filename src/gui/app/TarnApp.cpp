@@ -1,8 +1,6 @@
 #include "app/TarnApp.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QPalette>
 
 #include "app/Artwork.h"
@@ -12,8 +10,6 @@
 #include "widgets/IdlePump.h"
 
 namespace {
-
-constexpr char kHelpCheckFile[] = "tarnhelp.hlp";
 
 // Light grey dialogs with black text, message boxes included.
 void SetDialogColours() {
@@ -33,19 +29,12 @@ void CTarnApp::InitInstance() {
     SetDialogColours();
     QApplication::setWindowIcon(AppIcon());
     InstallIdlePump();
-    frame = std::make_unique<CMainFrame>(*this);
+    frame = std::make_unique<CMainFrame>(helpFile);
     frame->show();
     frame->setWindowTitle(QString::fromLatin1(kAppTitle));
 
-    QFile help(QString::fromLatin1(kHelpCheckFile));
-    helpFilePresent = help.open(QIODevice::ReadOnly);
-    help.close();
+    helpFile.Check();
     frame->UpdateCommandUi();
 
     CSplashDlg(frame.get(), splashMs).exec();
-}
-
-QString CTarnApp::HelpPath() {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    return program.path() + QLatin1Char('/') + program.completeBaseName() + QStringLiteral(".HLP");
 }

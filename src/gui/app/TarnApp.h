@@ -3,8 +3,9 @@
 // the main window with its settings, the window title, the help check and the splash)
 // and keeps the main window for the life of the program.
 
-#include <QString>
 #include <memory>
+
+#include "app/HelpFile.h"
 
 class CMainFrame;
 
@@ -19,16 +20,14 @@ public:
     void InitInstance();
 
     // True when "tarnhelp.hlp" could be opened in the current directory at start-up.
-    bool HelpFilePresent() const { return helpFilePresent; }
+    bool HelpFilePresent() const { return helpFile.Present(); }
     CMainFrame* MainFrame() const { return frame.get(); }
-    // The help file that Help Index opens: the executable's path with ".HLP".
-    static QString HelpPath();
 
     // How long the splash stays; tests shorten it.
     void SetSplashMs(int ms) { splashMs = ms; }
 
 private:
-    bool helpFilePresent = false;
+    CHelpFile helpFile;
     int splashMs = 1000;
     std::unique_ptr<CMainFrame> frame;
 };

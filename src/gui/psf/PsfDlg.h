@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "protocol/ControllerTable.h"
+#include "psf/PsfTrial.h"
 #include "records/Psf.h"
 #include "records/PsfRules.h"
 #include "widgets/Prompts.h"
@@ -24,7 +25,7 @@ namespace Ui {
 class CPsfDlg;
 }
 
-class CPsfDlg : public QDialog {
+class CPsfDlg : public QDialog, public CPsfTrial {
     Q_OBJECT
 
 public:
@@ -34,28 +35,20 @@ public:
     CPsfDlg(ControllerTable& table, CEditPsfSession& session, QWidget* parent);
     ~CPsfDlg() override;
 
-    // What the commands of the dialog's buttons work with.
-    CEditPsfSession& Session() const { return session; }
-    CControllerLink& Link() const;
+    // What the commands of the dialog's buttons work with; the try-out's view of the
+    // dialog is described in CPsfTrial.
+    QWidget* Window() override { return this; }
+    CEditPsfSession& Session() const override { return session; }
+    CControllerLink& Link() const override;
     ControllerTable& Table() const { return table; }
-    CPsf& Psf() { return psf; }
-    // The index chosen in list Meas1 (n = 1) or Meas2 (n = 2), 10 for "None", -1 for
-    // none; and its text, at most 4 characters.
-    int MeasIndex(int n) const;
-    QString MeasName(int n) const;
-    // The index chosen in the Baud Rate list.
-    int BaudRateIndex() const;
-    // A controller is selected (the selection's ID is nonzero), and it was selected by
-    // the search (its marker is 'X').
-    bool ControllerSelected() const;
-    bool SelectedBySearch() const;
-
-    // Sets every control from the working PSF and, when the search selected a controller,
-    // writes its ID and baud index into the working PSF first.
-    void ShowPsf();
-    // True when the working PSF's ID may be sent: it is the selected one, or no
-    // controller answers a ping to it (else the operator is told).
-    bool CheckIdChange();
+    CPsf& Psf() override { return psf; }
+    int MeasIndex(int n) const override;
+    QString MeasName(int n) const override;
+    int BaudRateIndex() const override;
+    bool ControllerSelected() const override;
+    bool SelectedBySearch() const override;
+    void ShowPsf() override;
+    bool CheckIdChange() override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

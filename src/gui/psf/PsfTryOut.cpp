@@ -4,7 +4,8 @@
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "psf/NullSpanDlg.h"
-#include "psf/PsfDlg.h"
+#include "psf/PsfTrial.h"
+#include "records/Psf.h"
 #include "records/PsfCodes.h"
 #include "sequences/PsfSend.h"
 #include "widgets/Prompts.h"
@@ -19,8 +20,8 @@ constexpr int kTrialTransmission =
     kSerialModeNibbles[static_cast<size_t>(SerialMode::measurementResult)] | kBinaryFormat;
 static_assert(kTrialTransmission == 0x44);
 
-void Tell(CPsfDlg& dialog, const char* text, PromptIcon icon = PromptIcon::kExclamation) {
-    Prompts().Message(&dialog, QString::fromLatin1(text), icon, PromptButtons::kOk);
+void Tell(CPsfTrial& dialog, const char* text, PromptIcon icon = PromptIcon::kExclamation) {
+    Prompts().Message(dialog.Window(), QString::fromLatin1(text), icon, PromptButtons::kOk);
 }
 
 // Addresses the link to a controller with this ID at this rate.
@@ -33,7 +34,7 @@ void Address(CControllerLink& link, char id, int baudIndex) {
 
 }  // namespace
 
-int ExecutePsf(CPsfDlg& dialog) {
+int ExecutePsf(CPsfTrial& dialog) {
     const bool first = dialog.MeasIndex(1) != kNoMeasurement;
     const bool second = dialog.MeasIndex(2) != kNoMeasurement;
     if (!first && !second) {
@@ -74,7 +75,7 @@ int ExecutePsf(CPsfDlg& dialog) {
     if (accepted) {
         addressTrial();
         CMeasurementDlg measurement(link, dialog.MeasName(1), dialog.MeasName(2), selection,
-                                    &dialog);
+                                    dialog.Window());
         measurement.exec();
         dialog.Session().RestoreOriginalPsf(saved);
     } else {
@@ -84,7 +85,7 @@ int ExecutePsf(CPsfDlg& dialog) {
     return accepted ? 1 : 0;
 }
 
-int AdjustNullSpan(CPsfDlg& dialog) {
+int AdjustNullSpan(CPsfTrial& dialog) {
     if (!dialog.ControllerSelected() || !dialog.SelectedBySearch()) {
         Tell(dialog, "You must select an Analog Controller.");
         return 0;
@@ -99,7 +100,7 @@ int AdjustNullSpan(CPsfDlg& dialog) {
         return 0;
     }
     {
-        CNullSpanDlg nullSpan(dialog.Psf(), link, values, &dialog);
+        CNullSpanDlg nullSpan(dialog.Psf(), link, values, dialog.Window());
         nullSpan.exec();
     }
     // The controller's PSF now holds whatever the adjustment kept; the dialog shows it.

@@ -4,7 +4,7 @@
 // Both return 1 when the command ran to its end, 0 when it stopped on a refusal or failure
 // (the operator has been told).
 
-class CPsfDlg;
+class CPsfTrial;
 
-int ExecutePsf(CPsfDlg& dialog);      // the Execute... button
-int AdjustNullSpan(CPsfDlg& dialog);  // the Null/Span button
+int ExecutePsf(CPsfTrial& dialog);      // the Execute... button
+int AdjustNullSpan(CPsfTrial& dialog);  // the Null/Span button
