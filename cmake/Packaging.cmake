@@ -26,6 +26,17 @@ if(TARGET tarnsim)
     install(TARGETS tarnsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 
+# The licence: its full text and, on Linux, the Debian copyright file that names it.
+if(WIN32)
+    install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+else()
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/copyright.in
+                   ${PROJECT_BINARY_DIR}/packaging/copyright @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/copyright ${PROJECT_SOURCE_DIR}/LICENSE
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tarn)
+endif()
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+
 set(CPACK_GENERATOR DEB)
 if(WIN32 AND TARGET tarn)
     # The Qt libraries and plugins go beside the program (windeployqt, run at install time),
@@ -47,7 +58,9 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
  their parameter sets, adjusts the analog outputs, reads diagnostics, aligns the
  arrays and sets blanked channels. Includes tarnctl, the same operations from the
  command line for scripts, and tarnsim, simulated controllers on a
- pseudo-terminal for training and testing without hardware.")
+ pseudo-terminal for training and testing without hardware.
+ .
+ License: ${TARN_LICENSE} (/usr/share/doc/tarn/copyright).")
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -8,7 +8,7 @@ packages=(
     cmake g++ ninja-build pkg-config dpkg-dev file
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-serialport-dev libgl-dev
-    qt6-charts-dev libqt6opengl6-dev poppler-utils
+    poppler-utils
     ser2net
     g++-mingw-w64-x86-64-posix wine64
     "$@"

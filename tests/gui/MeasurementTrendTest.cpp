@@ -1,13 +1,16 @@
 // The measurement output dialog's trend chart and recording file after Runs of known
 // readings on a simulated controller: the chart's points with their Low and High, the
-// CSV of every reading, and a file that only the next Run writes.
+// CSV of every reading, and a file that only the next Run writes; and the chart as it is
+// painted, read back from its pixels.
 
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <set>
 
 #include "BeamMeasures.h"
 #include "ScriptedPrompts.h"
@@ -107,6 +110,90 @@ TEST_F(MeasurementTrendTest, RecordingWritesEveryReadingOfTheNextRunOnly) {
     RunOver(*dialog, *controller, {8});
     EXPECT_EQ(ReadFile(), recorded);
     EXPECT_TRUE(prompts.Texts().empty());
+}
+
+// The rows of the plot's right half where the chart painted colour, averaged: -1 when
+// it painted none there.
+double MeanRow(const QImage& image, const QRectF& plot, const QColor& colour) {
+    double sum = 0;
+    int count = 0;
+    for (int x = static_cast<int>(plot.center().x()); x < static_cast<int>(plot.right()) - 2; ++x) {
+        for (int y = static_cast<int>(plot.top()) + 1; y < static_cast<int>(plot.bottom()); ++y) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) <= 12) {
+                sum += y;
+                ++count;
+            }
+        }
+    }
+    return count == 0 ? -1 : sum / count;
+}
+
+TEST(TrendChartPaintTest, LinesLieWhereTheirValuesPutThem) {
+    // Measurement 1 reads 20, 80 and then 50 for a minute: Low settles at 20, High at 80.
+    // Measurement 2 is not produced.
+    CMeasurementTrend trend;
+    trend.Start(1, 0, false);
+    std::array<MeasurementStats, 2> stats;
+    uint32_t ms = 0;
+    for (unsigned value : {20u, 80u}) {
+        stats[0].Update(static_cast<uint16_t>(value));
+        trend.Add(ms += 100, {value, 0}, stats);
+    }
+    while (ms < 60000) {
+        stats[0].Update(50);
+        trend.Add(ms += 100, {50, 0}, stats);
+    }
+    CTrendChart chart;
+    chart.resize(800, 400);
+    chart.SetNames("TBB", "TBM");
+    chart.Show(trend);
+    const QImage image = chart.grab().toImage();
+    const QRectF plot = chart.PlotArea();
+    using Line = CTrendChart::Line;
+
+    // The readings' line lies halfway between High and Low, High above, each where the
+    // value axis puts its value.
+    const double value = MeanRow(image, plot, CTrendChart::Colour(0, Line::kValue));
+    const double low = MeanRow(image, plot, CTrendChart::Colour(0, Line::kLow));
+    const double high = MeanRow(image, plot, CTrendChart::Colour(0, Line::kHigh));
+    ASSERT_GT(value, 0);
+    ASSERT_GT(low, 0);
+    ASSERT_GT(high, 0);
+    EXPECT_LT(high, value);
+    EXPECT_LT(value, low);
+    EXPECT_NEAR((value - high) / (low - high), 0.5, 0.03);
+    const ChartScale& scale = chart.ValueScale();
+    const auto rowOf = [&](double v) {
+        return plot.bottom() - (v - scale.low) / (scale.high - scale.low) * plot.height();
+    };
+    EXPECT_NEAR(value, rowOf(50), 1.5);
+    EXPECT_NEAR(low, rowOf(20), 1.5);
+    EXPECT_NEAR(high, rowOf(80), 1.5);
+    EXPECT_LE(scale.low, 0);
+    EXPECT_GE(scale.high, 80);
+
+    // Nothing of measurement 2 is drawn; every line has a colour of its own.
+    for (Line line : {Line::kValue, Line::kLow, Line::kHigh}) {
+        EXPECT_EQ(MeanRow(image, plot, CTrendChart::Colour(1, line)), -1);
+    }
+    std::set<QRgb> colours;
+    for (int n : {0, 1}) {
+        for (Line line : {Line::kValue, Line::kLow, Line::kHigh}) {
+            colours.insert(CTrendChart::Colour(n, line).rgb());
+        }
+    }
+    EXPECT_EQ(colours.size(), 6u);
+
+    // An empty chart labels its value axis with distinct whole numbers, rising.
+    CTrendChart empty;
+    empty.resize(800, 400);
+    const QStringList labels = empty.ValueLabels();
+    ASSERT_GE(labels.size(), 2);
+    for (qsizetype i = 1; i < labels.size(); ++i) {
+        EXPECT_GT(labels[i].toInt(), labels[i - 1].toInt()) << labels.join(',').toStdString();
+    }
 }
 
 }  // namespace

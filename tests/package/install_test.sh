@@ -19,6 +19,12 @@ for file in usr/bin/tarn usr/bin/tarnsim usr/bin/tarnctl usr/share/man/man1/tarn
 done
 grep -q '^Exec=tarn$' "$root/install/usr/share/applications/tarn.desktop"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "no Qt dependency"; exit 1; }
+# The terms: named in the package's control data and in its copyright file.
+dpkg-deb -I "$deb" | grep -q 'License: GPL-3.0-or-later' || { echo "no licence in the package data"; exit 1; }
+grep -q '^License: GPL-3.0-or-later$' "$root/install/usr/share/doc/tarn/copyright" ||
+    { echo "no licence in the copyright file"; exit 1; }
+grep -q 'GNU GENERAL PUBLIC LICENSE' "$root/install/usr/share/doc/tarn/LICENSE" ||
+    { echo "no licence text in the package"; exit 1; }
 
 # The installed program must come up and keep running until it is told to end; it gets
 # its own settings file so that nothing of the user's is read or written.

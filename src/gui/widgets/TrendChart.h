@@ -1,20 +1,22 @@
 #pragma once
 // CTrendChart: the measurement values of a Run over time. For each measurement produced
-// it draws the readings with the Low and High the statistics held at each, over the last
-// readings of the trend; the lines are named after the measurements. The chart itself
-// lives inside, so that users of this widget need Qt Widgets only.
+// it draws the readings as a solid line and the Low and High the statistics held at each
+// as dashed lines, over the last readings of the trend, with a legend naming every line.
+// It paints itself, so it needs Qt Widgets only.
 
+#include <QColor>
 #include <QList>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 
 #include "records/MeasurementTrend.h"
+#include "widgets/ChartScale.h"
 
-class QChartView;
-class QLineSeries;
-class QValueAxis;
+class QPainter;
 
 class CTrendChart : public QWidget {
     Q_OBJECT
@@ -32,10 +34,30 @@ public:
     enum class Line { kValue, kLow, kHigh };
     QList<QPointF> Points(int n, Line line) const;
     bool Shown(int n) const;
+    // The colour each line is drawn and listed in.
+    static QColor Colour(int n, Line line);
+    // Where the lines are drawn, in the widget's pixels, and the values at its edges.
+    QRectF PlotArea() const;
+    const ChartScale& ValueScale() const { return valueScale; }
+    // The labels of the value axis, bottom to top.
+    QStringList ValueLabels() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 
 private:
-    QChartView* view = nullptr;
-    std::array<std::array<QLineSeries*, 3>, 2> series{};
-    QValueAxis* timeAxis = nullptr;
-    QValueAxis* valueAxis = nullptr;
+    static constexpr int kLines = 3;
+    QPointF ToPixel(const QRectF& plot, const QPointF& point) const;
+    void PaintAxes(QPainter& painter, const QRectF& plot) const;
+    void PaintLines(QPainter& painter, const QRectF& plot) const;
+    void PaintLegend(QPainter& painter, const QRectF& plot) const;
+    qreal LegendWidth() const;
+
+    std::array<std::array<QList<QPointF>, kLines>, 2> lines;
+    std::array<QString, 2> names;
+    std::array<bool, 2> shown{};
+    double firstSecond = 0.0;
+    double lastSecond = 1.0;
+    ChartScale timeScale;
+    ChartScale valueScale;
 };
