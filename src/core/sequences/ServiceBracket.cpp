@@ -40,3 +40,25 @@ CServiceBracket::CServiceBracket(CControllerLink& link, const ControllerTable& t
 CServiceBracket::~CServiceBracket() {
     ResumeAfterService(link, table);
 }
+
+CLineHold::CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,
+                     PortFlush flush)
+    : link(link), table(table), known(known) {
+    if (known == LineKnown::kFromTable) {
+        SuspendForService(link, table, flush);
+        return;
+    }
+    link.SuspendAll(kBroadcastPauseMs);
+    DelayMs(kSettleMs);
+    if (flush == PortFlush::kDiscard) {
+        link.FlushBuffers();
+    }
+}
+
+CLineHold::~CLineHold() {
+    if (known == LineKnown::kFromTable) {
+        ResumeAfterService(link, table);
+    } else {
+        link.ResumeAll(kBroadcastPauseMs);
+    }
+}

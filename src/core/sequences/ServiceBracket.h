@@ -46,3 +46,25 @@ private:
     CControllerLink& link;
     const ControllerTable& table;
 };
+
+// Which controllers a CLineHold suspends: those the table knows, or, when the line's
+// controllers are not known, all of them by the search's broadcast at every rate.
+enum class LineKnown { kFromTable, kNo };
+
+// Holds the whole line quiet for a command that asks the operator nothing, however many
+// exchanges with however many controllers it runs: suspends before the first (pausing
+// kSettleMs and flushing as SuspendForService does), resumes on destruction, whichever
+// way the command ends. A broadcast hold also reaches a controller that a PSF has moved.
+class CLineHold {
+public:
+    CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,
+              PortFlush flush);
+    ~CLineHold();
+    CLineHold(const CLineHold&) = delete;
+    CLineHold& operator=(const CLineHold&) = delete;
+
+private:
+    CControllerLink& link;
+    const ControllerTable& table;
+    LineKnown known;
+};
