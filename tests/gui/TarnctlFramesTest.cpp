@@ -161,6 +161,10 @@ TEST_F(TarnctlFramesTest, BlankingPutSendsWhatReadFromFileSends) {
     heard.erase(heard.begin() + 5, heard.begin() + 10);  // the dialog's reconnection
     const auto ctl = ThroughTarnctl({"blanking", "put", "C@19200", folder.File("c.bfs")});
     EXPECT_EQ(ctl[1], heard);
+    Frames& other = program[0];
+    ASSERT_EQ(other.size(), 4u);
+    other.erase(other.begin() + 1, other.begin() + 3);  // the reconnection's resume, suspend
+    EXPECT_EQ(ctl[0], other);
 }
 
 }  // namespace
