@@ -1,7 +1,7 @@
 #pragma once
 // The line of one tarnctl command: the port opened with the settings file's choices or
 // the command line's, the controller link over it, and the controller table that the
-// bracket suspends and resumes. With -v every frame is printed to standard error.
+// line hold suspends and resumes. With -v every frame is printed to standard error.
 
 #include <functional>
 #include <memory>

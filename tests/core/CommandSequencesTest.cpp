@@ -45,15 +45,22 @@ protected:
     std::vector<std::string> told;
 };
 
-TEST_F(CommandSequencesTest, BracketSuspendsEveryKnownControllerAndResumesOnAnyExit) {
-    {
-        const CServiceBracket bracket(link, table, PortFlush::kDiscard);
-        EXPECT_TRUE(a->IsSuspended());
-        EXPECT_TRUE(c->IsSuspended());
+// Known or not, every controller on the line is held: by the table's entries, or by the
+// broadcast at every rate, which also reaches one the table lacks.
+TEST_F(CommandSequencesTest, LineHoldSuspendsEveryControllerAndResumesOnAnyExit) {
+    CSimController* f = line.AddController('F', 2);
+    for (const LineKnown known : {LineKnown::kFromTable, LineKnown::kNo}) {
+        {
+            const CLineHold hold(link, table, known, PortFlush::kDiscard);
+            EXPECT_TRUE(a->IsSuspended());
+            EXPECT_TRUE(c->IsSuspended());
+            EXPECT_EQ(f->IsSuspended(), known == LineKnown::kNo);
+        }
+        EXPECT_FALSE(a->IsSuspended());
+        EXPECT_FALSE(c->IsSuspended());
+        EXPECT_FALSE(f->IsSuspended());
+        EXPECT_EQ(link.GetBaudIndex(), 1);
     }
-    EXPECT_FALSE(a->IsSuspended());
-    EXPECT_FALSE(c->IsSuspended());
-    EXPECT_EQ(link.GetBaudIndex(), 1);
 }
 
 TEST_F(CommandSequencesTest, SendPsfRefusesAnIdThatAnotherControllerAnswersTo) {

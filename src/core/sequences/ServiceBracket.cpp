@@ -31,16 +31,6 @@ void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeAll(kBroadcastPauseMs);
 }
 
-CServiceBracket::CServiceBracket(CControllerLink& link, const ControllerTable& table,
-                                 PortFlush flush)
-    : link(link), table(table) {
-    SuspendForService(link, table, flush);
-}
-
-CServiceBracket::~CServiceBracket() {
-    ResumeAfterService(link, table);
-}
-
 CLineHold::CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,
                      PortFlush flush)
     : link(link), table(table), known(known) {

@@ -1,7 +1,8 @@
 #pragma once
-// The bracket around every exchange with one controller, and the controller search with
-// its own bracket. The GUI's sessions and tarnctl both run these, so that what goes on
-// the line, in which order and with which pauses, is written once.
+// The bracket around every exchange with one controller, the hold of the whole line for a
+// command that asks the operator nothing, and the controller search with its own bracket.
+// The GUI's sessions and tarnctl both run these, so that what goes on the line, in which
+// order and with which pauses, is written once.
 
 #include <cstdint>
 
@@ -32,20 +33,6 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
 // that heard the broadcast suspend but whose answer to the search was lost is missing
 // from the table, and only the broadcast reaches it.
 void EndSearch(CControllerLink& link, const ControllerTable& table);
-
-// A bracket for a whole command that asks the operator nothing: suspends on
-// construction, resumes on destruction, whichever way the command ends.
-class CServiceBracket {
-public:
-    CServiceBracket(CControllerLink& link, const ControllerTable& table, PortFlush flush);
-    ~CServiceBracket();
-    CServiceBracket(const CServiceBracket&) = delete;
-    CServiceBracket& operator=(const CServiceBracket&) = delete;
-
-private:
-    CControllerLink& link;
-    const ControllerTable& table;
-};
 
 // Which controllers a CLineHold suspends: those the table knows, or, when the line's
 // controllers are not known, all of them by the search's broadcast at every rate.
