@@ -153,31 +153,6 @@ TEST_F(TarnctlCommandsTest, StoppedCommandsNeverAnswerSuccess) {
     }
 }
 
-// A command to one controller holds the whole line: every controller, whatever its rate,
-// is suspended before the first exchange and resumed after the last.
-TEST_F(TarnctlCommandsTest, CommandToOneControllerHoldsTheWholeLine) {
-    CTarnctlLine ctl;
-    ctl.line.AddController('A', 0);
-    CSimController* c = ctl.line.AddController('C', 1);
-    ctl.line.AddController('F', 2);
-    std::string unheld;
-    c->WatchFrames([&](CSimController&, const std::vector<unsigned char>& frame) {
-        for (int i = 0; i < 3; ++i) {
-            if (frame[2] != 'V' && frame[2] != 'v' && !ctl.line.Controller(i).IsSuspended()) {
-                unheld += ctl.line.Controller(i).Id();
-            }
-        }
-    });
-    EXPECT_EQ(ctl.Run({"diag", "C@19200"}).status, 0);
-    EXPECT_EQ(unheld, "");
-    EXPECT_EQ(Letters(*ctl.line.Find('A')), "Vv");
-    EXPECT_EQ(Letters(*c), "VIJv");
-    EXPECT_EQ(Letters(*ctl.line.Find('F')), "Vv");
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_FALSE(ctl.line.Controller(i).IsSuspended());
-    }
-}
-
 TEST_F(TarnctlCommandsTest, SearchListsEveryControllerAtItsRate) {
     CTarnctlLine ctl;
     ctl.line.AddController('C', 1);
