@@ -37,6 +37,14 @@ bool WriteText(const std::string& path, const std::string& text) {
                                text.size());
 }
 
+// The folder an operand names, whole: "line/" and "line/." are the folder line, whose
+// partial and old backups lie beside it, not in it.
+fs::path BackupFolder(const std::string& operand) {
+    std::error_code error;
+    const fs::path folder = fs::absolute(Utf8Path(operand), error).lexically_normal();
+    return folder.has_filename() ? folder : folder.parent_path();
+}
+
 // Adds name to entry when the file in folder reads back; its length and checksum are of
 // what lies on the disk.
 bool ListFile(const std::string& folder, const std::string& name, BackupEntry* entry) {
@@ -149,7 +157,7 @@ int BackupCommand(const CtlContext& context) {
     if (context.options.operands.size() != 1) {
         return UsageError(context, "backup takes the folder to save into");
     }
-    const fs::path folder = Utf8Path(context.options.operands[0]);
+    const fs::path folder = BackupFolder(context.options.operands[0]);
     const fs::path partial = fs::path(folder).concat(kPartialSuffix);
     FinishInterruptedReplace(folder);
     const std::string refusal = TargetRefusal(folder);

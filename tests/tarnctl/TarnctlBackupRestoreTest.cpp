@@ -147,7 +147,7 @@ TEST_F(BackupRestoreTest, BackupReplacesOnlyABackupAndAsAWhole) {
     ctl.line.Find('F')->Psf().SetAnalogSpan(1, 1234);
     const std::string stale = dir + "/K@9600.PSF";
     WriteBytes(stale, good["B@9600.PSF"]);
-    EXPECT_EQ(ctl.Run({"backup", dir}).status, 0);
+    EXPECT_EQ(ctl.Run({"backup", dir + "/"}).status, 0);
     EXPECT_FALSE(fs::exists(stale));  // the old backup went as a whole
     EXPECT_FALSE(fs::exists(dir + ".tarnctl-partial"));
     EXPECT_EQ(FileBytes(dir + "/F@38400.PSF"), Image(ctl.line.Find('F')->Psf()));
