@@ -64,8 +64,8 @@ std::string ChannelsBeyondRefusal(int channels);
 
 // Reads the BFS file at path, fits it to a controller of channels and sends it. A file
 // blanking channels beyond is either told with the warning and dropped from what is sent,
-// or refused with ChannelsBeyondRefusal. 1 when the controller took the blanking, which is then in
-// sent.
+// or refused with ChannelsBeyondRefusal. 1 when the controller took the blanking, which
+// is then in sent.
 int SendBlankingFile(CControllerLink& link, const std::string& path, int channels,
                      ChannelsBeyond beyond, const TellFunction& tell, CBlankingMap& sent);
 // The same with the file's map already read.
