@@ -1,92 +1,154 @@
-// tarnctl backup and restore: every controller's PSF, blanking map and diagnostics in
-// one folder, a file each named by the controller's ID and rate, with a summary that
-// lists the controllers; the restore puts the PSFs and maps back where they came from.
+// tarnctl backup: every controller's PSF, blanking map and diagnostics in one folder, a
+// file each named by the controller's ID and rate, with a summary that lists each file's
+// length and checksum. The backup is made in a folder of its own beside the target and
+// takes the target's place only once it is complete, so a failed or stopped backup never
+// spoils the one before.
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "CtlCommands.h"
+#include "CtlJson.h"
 #include "CtlSessions.h"
 #include "CtlStop.h"
+#include "CtlSummary.h"
+#include "files/AtomicFile.h"
+#include "files/Utf8Path.h"
 #include "protocol/Diagnostics.h"
 #include "records/Psf.h"
-#include "sequences/PsfSend.h"
 #include "sequences/ServiceBracket.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kSummaryName = "summary.txt";
-constexpr const char* kSummaryHeader =
-    "# tarnctl backup: one controller a line, ID@RATE and the files saved of it\n";
-constexpr const char* kPsfExtension = ".PSF";
-constexpr const char* kBfsExtension = ".bfs";
-constexpr const char* kDiagExtension = ".diag.txt";
-constexpr const char* kStopped = "stopped by Ctrl+C";
+// The new backup is made here, beside the target; the old one waits here while the new
+// one takes its place.
+constexpr const char* kPartialSuffix = ".tarnctl-partial";
+constexpr const char* kOldSuffix = ".tarnctl-old";
 
-std::string FileOf(const std::string& folder, const CtlTarget& target, const char* extension) {
-    return (fs::path(folder) / (TargetText(target) + extension)).string();
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
 }
 
-int WriteText(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.close();
-    return file ? 1 : 0;
+bool WriteText(const std::string& path, const std::string& text) {
+    return WriteFileAtomically(path, reinterpret_cast<const unsigned char*>(text.data()),
+                               text.size());
+}
+
+// The folder an operand names, whole: "line/" and "line/." are the folder line, whose
+// partial and old backups lie beside it, not in it.
+fs::path BackupFolder(const std::string& operand) {
+    std::error_code error;
+    const fs::path folder = fs::absolute(Utf8Path(operand), error).lexically_normal();
+    return folder.has_filename() ? folder : folder.parent_path();
+}
+
+// Adds name to entry when the file in folder reads back; its length and checksum are of
+// what lies on the disk.
+bool ListFile(const std::string& folder, const std::string& name, BackupEntry* entry) {
+    std::vector<unsigned char> bytes;
+    if (!ReadFileStart(Utf8(Utf8Path(folder) / name), kMaxBackupFileLength, &bytes)) {
+        return false;
+    }
+    entry->files.push_back({name, bytes.size(), Crc32(bytes.data(), bytes.size())});
+    return true;
 }
 
 // Saves the PSF, the blanking map and the diagnostics of target into folder; answers
-// the summary line, and whether everything was saved in *complete.
-std::string BackUpController(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
-                             const std::string& folder, bool* complete) {
-    std::string saved = TargetText(target);
+// the controller's entry of the summary.
+BackupEntry BackUpController(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
+                             const std::string& folder) {
+    BackupEntry entry{target, {}};
+    const std::string base = TargetText(target);
+    const auto path = [&](const char* extension) {
+        return Utf8(Utf8Path(folder) / (base + extension));
+    };
     line.Select(target);
     CPsf psf;
-    const bool psfRead = ReadPsfSession(context, line, target, psf) != 0;
-    if (psfRead && psf.SaveToFile(FileOf(folder, target, kPsfExtension))) {
-        saved += std::string(" ") + TargetText(target) + kPsfExtension;
-    } else if (psfRead) {
-        TellFailure(context, target, "save PSF",
-                    "cannot write " + FileOf(folder, target, kPsfExtension));
+    if (ReadPsfSession(context, line, target, psf)) {
+        if (psf.SaveToFile(path(kBackupPsf))) {
+            ListFile(folder, base + kBackupPsf, &entry);
+        } else {
+            TellFailure(context, target, "save PSF", "cannot write " + path(kBackupPsf));
+        }
     }
     CDiagnostics emitter;
     CDiagnostics receiver;
-    if (GetBlankingSession(context, line, target, FileOf(folder, target, kBfsExtension), emitter,
-                           receiver)) {
-        saved += std::string(" ") + TargetText(target) + kBfsExtension;
+    if (GetBlankingSession(context, line, target, path(kBackupBfs), emitter, receiver)) {
+        ListFile(folder, base + kBackupBfs, &entry);
     }
     // The alignment reads both diagnostics first; they are kept also when it went no
     // further.
-    if (receiver.Side() == kReceiverSide &&
-        WriteText(FileOf(folder, target, kDiagExtension),
-                  DiagnosticsReport(emitter, receiver, context.options.json) + "\n")) {
-        saved += std::string(" ") + TargetText(target) + kDiagExtension;
-    }
-    *complete = saved.find(kPsfExtension) != std::string::npos &&
-                saved.find(kBfsExtension) != std::string::npos &&
-                saved.find(kDiagExtension) != std::string::npos;
-    return saved;
-}
-
-// The controllers that the summary of folder lists; 0 when there is no summary.
-int ReadSummary(const std::string& folder, std::vector<CtlTarget>* targets) {
-    std::ifstream file(fs::path(folder) / kSummaryName);
-    if (!file) {
-        return 0;
-    }
-    std::string text;
-    while (std::getline(file, text)) {
-        std::istringstream words(text);
-        std::string first;
-        CtlTarget target;
-        if (words >> first && first[0] != '#' && ParseTarget(first, &target)) {
-            targets->push_back(target);
+    if (receiver.Side() == kReceiverSide) {
+        if (WriteText(path(kBackupDiag),
+                      DiagnosticsReport(emitter, receiver, context.options.json) + "\n")) {
+            ListFile(folder, base + kBackupDiag, &entry);
+        } else {
+            TellFailure(context, target, "save diagnostics", "cannot write " + path(kBackupDiag));
         }
     }
-    return 1;
+    return entry;
+}
+
+// Why folder may not be replaced by a backup: it is no folder, or it holds files that
+// are not a backup's. "" when it may (also when it does not exist).
+std::string TargetRefusal(const fs::path& folder) {
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(folder, error);
+    if (!fs::exists(status)) {
+        return "";
+    }
+    if (!fs::is_directory(status)) {
+        return Utf8(folder) + " is not a folder";
+    }
+    for (const fs::directory_entry& item : fs::directory_iterator(folder, error)) {
+        if (!item.is_regular_file() || !IsBackupFileName(Utf8(item.path().filename()))) {
+            return Utf8(folder) + " holds " + Utf8(item.path().filename()) +
+                   ", which is no file of a backup; give a new or empty folder, or a backup's";
+        }
+    }
+    return error ? Utf8(folder) + " cannot be read: " + error.message() : "";
+}
+
+// The previous backup set aside by a replacement that a crash cut short goes back in
+// place; once a newer backup is in place, it is dropped.
+void FinishInterruptedReplace(const fs::path& folder) {
+    const fs::path old = fs::path(folder).concat(kOldSuffix);
+    std::error_code error;
+    if (!fs::exists(old, error)) {
+        return;
+    }
+    if (fs::exists(folder, error)) {
+        fs::remove_all(old, error);
+    } else {
+        fs::rename(old, folder, error);
+    }
+}
+
+// Puts the complete backup in partial in the place of folder. "" when done, else why not;
+// folder is then as it was.
+std::string ReplaceFolder(const fs::path& partial, const fs::path& folder) {
+    std::error_code error;
+    const fs::path old = fs::path(folder).concat(kOldSuffix);
+    const bool existed = fs::exists(folder);
+    if (existed) {
+        fs::rename(folder, old, error);
+        if (error) {
+            return "cannot move the previous backup aside: " + error.message();
+        }
+    }
+    fs::rename(partial, folder, error);
+    if (error) {
+        std::error_code ignored;
+        if (existed) {
+            fs::rename(old, folder, ignored);
+        }
+        return "cannot put the new backup in place: " + error.message();
+    }
+    fs::remove_all(old, error);
+    return "";
 }
 
 }  // namespace
@@ -95,92 +157,61 @@ int BackupCommand(const CtlContext& context) {
     if (context.options.operands.size() != 1) {
         return UsageError(context, "backup takes the folder to save into");
     }
-    const std::string& folder = context.options.operands[0];
+    const fs::path folder = BackupFolder(context.options.operands[0]);
+    const fs::path partial = fs::path(folder).concat(kPartialSuffix);
+    FinishInterruptedReplace(folder);
+    const std::string refusal = TargetRefusal(folder);
     std::error_code error;
-    fs::create_directories(folder, error);
-    if (!fs::is_directory(folder)) {
-        context.Tell("cannot make the folder " + folder);
+    fs::remove_all(partial, error);
+    if (!refusal.empty() || !fs::create_directories(partial, error)) {
+        context.Tell(!refusal.empty() ? refusal : "cannot make the folder " + Utf8(partial));
         return kExitRefused;
     }
     CCtlLine line;
     if (!line.Open(context, 0, 0)) {
+        fs::remove_all(partial, error);
         return kExitPort;
     }
     ControllerTable& table = line.Table();
     CStopSearchOnRequest stop;
     SearchLine(line.Link(), table, &stop);
     const ControllerTable found = table;
-    std::string summary = kSummaryHeader;
-    int status = kExitOk;
+    std::vector<BackupEntry> entries;
+    std::string missing;
     for (const CtlTarget& target : FoundControllers(found)) {
         if (StopRequested()) {
-            TellFailure(context, target, "backup", kStopped);
-            status = kExitRefused;
-            break;
+            TellFailure(context, target, "backup", StopText());
+            AppendSeparated(missing, ", ", TargetText(target) + " not saved");
+            continue;
         }
-        bool complete = false;
-        summary += BackUpController(context, line, target, folder, &complete) + "\n";
+        entries.push_back(BackUpController(context, line, target, Utf8(partial)));
+        const bool complete = entries.back().files.size() == 3;
         if (!complete) {
-            status = kExitRefused;
+            AppendSeparated(missing, ", ", TargetText(target) + " saved in part");
         }
         context.Say(TargetText(target) + (complete ? " saved" : " saved in part"));
     }
     EndSearch(line.Link(), found);
-    if (!WriteText((fs::path(folder) / kSummaryName).string(), summary)) {
-        context.Tell("cannot write the summary in " + folder);
-        return kExitRefused;
+    const bool stopped = StopRequested();
+    const bool written =
+        !entries.empty() && WriteText(Utf8(partial / kSummaryName), SummaryText(entries));
+    std::string failure;
+    if (entries.empty()) {
+        failure = stopped ? StopText() : "no controller answered";
+    } else if (!written) {
+        failure = "cannot write the summary in " + Utf8(partial);
+    } else if (!missing.empty() || stopped) {
+        failure = missing.empty() ? StopText() : missing;
+    } else {
+        failure = ReplaceFolder(partial, folder);
     }
-    return status;
-}
-
-int RestoreCommand(const CtlContext& context) {
-    if (context.options.operands.size() != 1) {
-        return UsageError(context, "restore takes the folder of a backup");
-    }
-    const std::string& folder = context.options.operands[0];
-    std::vector<CtlTarget> targets;
-    if (!ReadSummary(folder, &targets)) {
-        return UsageError(context, "no backup summary in " + folder);
-    }
-    if (targets.empty()) {
+    if (failure.empty()) {
         return kExitOk;
     }
-    CCtlLine line;
-    if (!line.Open(context, targets[0].baudIndex, targets[0].id)) {
-        return kExitPort;
+    if (!written) {
+        fs::remove_all(partial, error);
     }
-    // Every controller of the backup is suspended around each exchange, as after a search.
-    for (const CtlTarget& target : targets) {
-        StoreControllerEntry(line.Table(), target.id, target.baudIndex, kFoundMarker);
-    }
-    int status = kExitOk;
-    for (const CtlTarget& target : targets) {
-        if (StopRequested()) {
-            TellFailure(context, target, "restore", kStopped);
-            return kExitRefused;
-        }
-        line.Select(target);
-        const std::string psfPath = FileOf(folder, target, kPsfExtension);
-        const std::string bfsPath = FileOf(folder, target, kBfsExtension);
-        bool restored = true;
-        if (fs::exists(psfPath)) {
-            CPsf psf;
-            CtlTarget moved;
-            if (!psf.LoadFromFile(psfPath)) {
-                TellFailure(context, target, "restore PSF", psfPath + ": " + kPsfFileNotCompatible);
-                restored = false;
-            } else if (!PutPsfSession(context, line, target, psf, &moved)) {
-                restored = false;
-            }
-        }
-        if (restored && fs::exists(bfsPath)) {
-            line.Select(target);
-            restored = PutBlankingSession(context, line, target, bfsPath) != 0;
-        }
-        if (!restored) {
-            status = kExitRefused;
-        }
-        context.Say(TargetText(target) + (restored ? " restored" : " not restored"));
-    }
-    return status;
+    context.Tell("backup not made (" + failure + "); " + Utf8(folder) + " is left as it was" +
+                 (written ? "; what was saved is in " + Utf8(partial) : std::string()));
+    return kExitRefused;
 }

@@ -67,6 +67,44 @@ std::string SearchResults(const ControllerTable& table, bool json) {
     return json ? JsonArray(objects) + "\n" : text;
 }
 
+// The scans of the scan command, inside its hold; 1 unless the controller failed.
+int Scan(const CtlContext& context, CCtlLine& line, const CtlTarget& target) {
+    CPsf psf;
+    if (!line.Link().InputPsf(psf)) {
+        TellFailure(context, target, "upload PSF", kPsfNotReceived);
+        return 0;
+    }
+    const int selection = MeasurementSelection(psf);
+    if (selection == 0) {
+        TellFailure(context, target, "scan", kBothNone);
+        return 0;
+    }
+    const char* separator = context.options.csv ? "," : " ";
+    std::string header;
+    for (int n = 1; n <= 2; ++n) {
+        if (selection & n) {
+            AppendSeparated(header, separator, MeasName(psf, n));
+        }
+    }
+    context.out << header << '\n';
+    CMeasurementScan scan(selection);
+    for (int i = 0; i < context.options.count && !StopRequested(); ++i) {
+        if (!line.Link().InputScan(scan)) {
+            TellFailure(context, target, "scan", kScanFailed);
+            return 0;
+        }
+        std::string values;
+        if (selection & 1) {
+            values = std::to_string(scan.Value1());
+        }
+        if (selection & 2) {
+            AppendSeparated(values, separator, std::to_string(scan.Value2()));
+        }
+        context.out << values << '\n';
+    }
+    return 1;
+}
+
 }  // namespace
 
 int UsageError(const CtlContext& context, const std::string& text) {
@@ -115,7 +153,8 @@ int SearchCommand(const CtlContext& context) {
     context.out << SearchResults(table, context.options.json) << std::flush;
     EndSearch(line.Link(), table);
     if (StopRequested()) {
-        context.Tell("search: stopped by Ctrl+C; the controllers found so far are listed");
+        context.Tell(std::string("search: ") + StopText() +
+                     "; the controllers found so far are listed");
         return kExitRefused;
     }
     return kExitOk;
@@ -132,7 +171,8 @@ int DiagCommand(const CtlContext& context) {
     }
     CDiagnostics emitter;
     CDiagnostics receiver;
-    if (!DiagnosticsSession(context, line, target, emitter, receiver)) {
+    if (!line.Held(PortFlush::kDiscard,
+                   [&] { return DiagnosticsSession(context, line, target, emitter, receiver); })) {
         return kExitRefused;
     }
     context.out << DiagnosticsReport(emitter, receiver, context.options.json) << '\n';
@@ -156,10 +196,13 @@ int PartNumberCommand(const CtlContext& context) {
     if (!OpenForTarget(context, target, line)) {
         return kExitPort;
     }
-    int written = 0;
-    {
-        const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
-        written = WritePartNumber(line.Link(), partNumber, dateCode);
+    const int written = line.Held(PortFlush::kDiscard, [&] {
+        // A stop during the settle pause still writes nothing.
+        return StopRequested() ? 0 : WritePartNumber(line.Link(), partNumber, dateCode);
+    });
+    if (StopRequested()) {
+        TellFailure(context, target, "part number", StopText());
+        return kExitRefused;
     }
     if (!written) {
         TellFailure(context, target, "part number", kPartNumberNotSet);
@@ -202,8 +245,10 @@ int BlankingCommand(const CtlContext& context) {
     }
     CDiagnostics emitter;
     CDiagnostics receiver;
-    const int done = get ? GetBlankingSession(context, line, target, path, emitter, receiver)
-                         : PutBlankingSession(context, line, target, path);
+    const int done = line.Held(PortFlush::kDiscard, [&] {
+        return get ? GetBlankingSession(context, line, target, path, emitter, receiver)
+                   : PutBlankingSession(context, line, target, path);
+    });
     return done ? kExitOk : kExitRefused;
 }
 
@@ -216,39 +261,10 @@ int ScanCommand(const CtlContext& context) {
     if (!OpenForTarget(context, target, line)) {
         return kExitPort;
     }
-    const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
-    CPsf psf;
-    if (!line.Link().InputPsf(psf)) {
-        TellFailure(context, target, "upload PSF", kPsfNotReceived);
+    const int scanned = line.Held(PortFlush::kDiscard, [&] { return Scan(context, line, target); });
+    if (scanned && StopRequested()) {
+        TellFailure(context, target, "scan", StopText());
         return kExitRefused;
     }
-    const int selection = MeasurementSelection(psf);
-    if (selection == 0) {
-        TellFailure(context, target, "scan", kBothNone);
-        return kExitRefused;
-    }
-    const char* separator = context.options.csv ? "," : " ";
-    std::string header;
-    for (int n = 1; n <= 2; ++n) {
-        if (selection & n) {
-            AppendSeparated(header, separator, MeasName(psf, n));
-        }
-    }
-    context.out << header << '\n';
-    CMeasurementScan scan(selection);
-    for (int i = 0; i < context.options.count && !StopRequested(); ++i) {
-        if (!line.Link().InputScan(scan)) {
-            TellFailure(context, target, "scan", kScanFailed);
-            return kExitRefused;
-        }
-        std::string values;
-        if (selection & 1) {
-            values = std::to_string(scan.Value1());
-        }
-        if (selection & 2) {
-            AppendSeparated(values, separator, std::to_string(scan.Value2()));
-        }
-        context.out << values << '\n';
-    }
-    return kExitOk;
+    return scanned ? kExitOk : kExitRefused;
 }

@@ -9,8 +9,9 @@ constexpr std::string_view kGeneral =
 
 The controllers of a measuring light curtain from the command line. A controller is
 addressed as ID@RATE: its ID letter (A to O) and baud rate (9600, 19200 or 38400), such
-as C@19200. Every command suspends the controllers it knows before its exchanges and
-resumes them after, also when it fails or Ctrl+C stops it.
+as C@19200. Every command suspends every controller on the line before its exchanges
+and resumes them after, also when it fails or Ctrl+C, SIGTERM or SIGHUP stops it; a
+stopped command exits with status 1.
 
 commands:
   search                          find every controller on the line
@@ -27,7 +28,7 @@ commands:
   backup DIR                      every controller's PSF, blanking and diagnostics
   restore DIR                     put a backup's PSFs and blanking maps back
 
-options of every command:
+options of every command (--opt=value works as well as --opt value):
   --port COMn      the COM port (default: the settings file's, else COM2)
   --device PATH    open this serial device instead of the COM port's
   --parity E|O|N|M|S   the line's parity (default: the settings file's, else E)
@@ -81,11 +82,20 @@ after a header line naming the measurement modes of its PSF. --csv separates the
 by commas. Ctrl+C ends the scans early.)"},
     {"backup", "tarnctl backup DIR [--json]",
      R"(Searches the line, then saves every controller's PSF (ID@RATE.PSF), blanking map
-(ID@RATE.bfs) and diagnostics (ID@RATE.diag.txt) into DIR, and lists the controllers
-and their files in DIR/summary.txt. Exit status 1 when anything could not be saved.)"},
+(ID@RATE.bfs) and diagnostics (ID@RATE.diag.txt), and lists the controllers and their
+files, each with its length and CRC-32, in summary.txt. The backup is made in
+DIR.tarnctl-partial and replaces DIR as a whole only once every controller found was
+saved completely; DIR must be new, empty or a backup. Exit status 1, with DIR left as it
+was, when no controller answered, anything could not be saved, or the backup was
+stopped; what was saved is then left in DIR.tarnctl-partial.)"},
     {"restore", "tarnctl restore DIR",
-     R"(Sends the PSF and the blanking map of every controller listed in DIR/summary.txt
-back to that controller, at the ID and rate it had at the backup.)"},
+     R"(Sends the PSF and the blanking map that DIR/summary.txt lists of each controller
+back to that controller, at the ID and rate it had at the backup. The summary and every
+file it lists are checked (present, a regular file, length and checksum, a PSF for that
+controller's ID and rate) before anything is sent; a controller whose map needs channels
+it lacks, or that is not Operational, is refused before its PSF. A stop falls between
+controllers, never between a controller's PSF and its map. Exit status 1 with the
+controller and the reason on any refusal.)"},
 }};
 
 }  // namespace

@@ -50,6 +50,11 @@ void CCtlLine::Select(const CtlTarget& target) {
     link->SetBaudIndex(target.baudIndex);
 }
 
+int CCtlLine::Held(PortFlush flush, const std::function<int()>& session) {
+    const CLineHold hold(*link, table, LineKnown::kNo, flush);
+    return session();
+}
+
 int OpenForTarget(const CtlContext& context, const CtlTarget& target, CCtlLine& line) {
     if (!line.Open(context, target.baudIndex, target.id)) {
         return 0;

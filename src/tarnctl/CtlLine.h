@@ -1,8 +1,9 @@
 #pragma once
 // The line of one tarnctl command: the port opened with the settings file's choices or
 // the command line's, the controller link over it, and the controller table that the
-// bracket suspends and resumes. With -v every frame is printed to standard error.
+// line hold suspends and resumes. With -v every frame is printed to standard error.
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -12,6 +13,7 @@
 #include "CtlVerbose.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ControllerTable.h"
+#include "sequences/ServiceBracket.h"
 
 // Exit statuses.
 inline constexpr int kExitOk = 0;
@@ -41,6 +43,10 @@ public:
     ControllerTable& Table() { return table; }
     // Makes target the selection and the link's controller; the table knows it too.
     void Select(const CtlTarget& target);
+    // Runs session with the whole line held quiet: every controller suspended before it
+    // and resumed after, by the broadcast at every rate, since a command addressed to one
+    // controller does not know the others. Answers what session answered.
+    int Held(PortFlush flush, const std::function<int()>& session);
 
 private:
     std::unique_ptr<CCtlVerbose> verbose;

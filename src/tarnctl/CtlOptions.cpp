@@ -25,8 +25,14 @@ long DecimalValue(const std::string& text) {
     return std::strtol(text.c_str(), nullptr, 10);
 }
 
-// Takes the value of an option that needs one; 0 with *error set when it is missing.
-int TakeValue(int argc, const char* const* argv, int* i, std::string* value, std::string* error) {
+// Takes the value of an option that needs one: after '=' in the word (--port=COM2),
+// else the next word; 0 with *error set when it is missing.
+int TakeValue(int argc, const char* const* argv, int* i, const std::string* attached,
+              std::string* value, std::string* error) {
+    if (attached != nullptr) {
+        *value = *attached;
+        return 1;
+    }
     if (*i + 1 >= argc) {
         *error = std::string("option ") + argv[*i] + " needs a value";
         return 0;
@@ -93,7 +99,18 @@ int SetNewRate(const std::string& value, CtlOptions* options, std::string* error
 
 // One option with its value, if any; 0 with *error set when it is unknown or wrong.
 int TakeOption(int argc, const char* const* argv, int* i, CtlOptions* options, std::string* error) {
-    const std::string name = argv[*i];
+    const std::string word = argv[*i];
+    const size_t equals = word.rfind("--", 0) == 0 ? word.find('=') : std::string::npos;
+    const std::string name = word.substr(0, equals);
+    const std::string attachedValue =
+        equals == std::string::npos ? std::string() : word.substr(equals + 1);
+    const std::string* attached = equals == std::string::npos ? nullptr : &attachedValue;
+    const bool flag = name == "--json" || name == "--csv" || name == "-q" || name == "--quiet" ||
+                      name == "-v" || name == "--verbose" || name == "-h" || name == "--help";
+    if (flag && attached != nullptr) {
+        *error = "option " + name + " takes no value";
+        return 0;
+    }
     if (name == "--json") {
         options->json = true;
     } else if (name == "--csv") {
@@ -112,7 +129,7 @@ int TakeOption(int argc, const char* const* argv, int* i, CtlOptions* options, s
             *error = "unknown option " + name;
             return 0;
         }
-        if (!TakeValue(argc, argv, i, &value, error)) {
+        if (!TakeValue(argc, argv, i, attached, &value, error)) {
             return 0;
         }
         if (name == "--port") {

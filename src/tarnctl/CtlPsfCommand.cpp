@@ -20,7 +20,8 @@ int LoadPsf(const CtlContext& context, const std::string& source, CPsf& psf, int
             return 0;
         }
         *status = kExitRefused;
-        return ReadPsfSession(context, line, target, psf);
+        return line.Held(PortFlush::kKeep,
+                         [&] { return ReadPsfSession(context, line, target, psf); });
     }
     if (!psf.LoadFromFile(source)) {
         context.Tell(source + ": " + kPsfFileNotCompatible);
@@ -73,7 +74,8 @@ int PutPsf(const CtlContext& context) {
         return kExitPort;
     }
     CtlTarget moved;
-    if (!PutPsfSession(context, line, target, psf, &moved)) {
+    if (!line.Held(PortFlush::kKeep,
+                   [&] { return PutPsfSession(context, line, target, psf, &moved); })) {
         return kExitRefused;
     }
     context.Say(std::string(kPsfAccepted) +

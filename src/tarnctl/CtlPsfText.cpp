@@ -1,6 +1,7 @@
 #include "CtlPsfText.h"
 
 #include "CtlJson.h"
+#include "records/PsfCompare.h"
 #include "records/PsfWords.h"
 
 std::string PsfText(const CPsf& psf, bool json) {
@@ -15,26 +16,21 @@ std::string PsfText(const CPsf& psf, bool json) {
 }
 
 std::string PsfDiffText(const CPsf& first, const CPsf& second, bool json, bool* differ) {
-    const PsfWords a = PsfInWords(first);
-    const PsfWords b = PsfInWords(second);
+    const PsfComparison comparison = ComparePsfs(first, second);
     std::string text;
     std::vector<std::string> objects;
-    *differ = false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].label == b[i].label && a[i].value == b[i].value) {
+    *differ = CountDifferences(comparison) != 0;
+    for (const PsfFieldComparison& field : comparison) {
+        if (!field.differs) {
             continue;
         }
-        *differ = true;
         if (json) {
-            objects.push_back(JsonObject({JsonField("field", JsonString(a[i].label)),
-                                          JsonField("first", JsonString(a[i].value)),
-                                          JsonField("second", JsonString(b[i].value))}));
+            objects.push_back(JsonObject({JsonField("field", JsonString(field.label)),
+                                          JsonField("first", JsonString(field.ours)),
+                                          JsonField("second", JsonString(field.theirs))}));
         } else {
-            text += a[i].label + ": " + a[i].value + " -> " + b[i].value + "\n";
+            text += field.label + ": " + field.ours + " -> " + field.theirs + "\n";
         }
     }
-    if (json) {
-        text = JsonArray(objects) + "\n";
-    }
-    return text;
+    return json ? JsonArray(objects) + "\n" : text;
 }

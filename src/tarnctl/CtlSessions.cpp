@@ -1,5 +1,7 @@
 #include "CtlSessions.h"
 
+#include <string_view>
+
 #include "CtlStop.h"
 #include "protocol/Diagnostics.h"
 #include "records/BlankingMap.h"
@@ -8,37 +10,48 @@
 #include "sequences/BlankingFileCommands.h"
 #include "sequences/DiagnosticsRead.h"
 #include "sequences/PsfSend.h"
-#include "sequences/ServiceBracket.h"
 
 namespace {
 
-constexpr const char* kStopped = "stopped by Ctrl+C";
-
-// Diagnostics read, the state found operational, blanking read into map and alignment
-// mode entered, as the alignment command begins. Inside the bracket.
-int OpenAlignmentSteps(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
-                       CDiagnostics& emitter, CDiagnostics& receiver, CBlankingMap& map) {
-    if (const char* failure = ReadDiagnosticsPair(line.Link(), emitter, receiver)) {
-        TellFailure(context, target, "diagnostics", failure);
-        return 0;
-    }
-    if (emitter.StateText(receiver) != kOperational) {
-        TellFailure(context, target, "alignment", kNotOperational);
-        return 0;
-    }
-    if (StopRequested()) {
-        TellFailure(context, target, "alignment", kStopped);
-        return 0;
-    }
-    map = CBlankingMap(emitter.BoardCount() * kChannelsPerBoard);
-    return OpenAlignment(line.Link(), map, [&](const char* text) {
-        TellFailure(context, target, "alignment", text);
-    });
+TellFunction Teller(const CtlContext& context, const CtlTarget& target, const char* step) {
+    return [&context, target, step](const char* text) { TellFailure(context, target, step, text); };
 }
 
-void CloseAlignmentSteps(const CtlContext& context, CCtlLine& line, const CtlTarget& target) {
-    CloseAlignment(line.Link(),
-                   [&](const char* text) { TellFailure(context, target, "alignment", text); });
+// A refusal of CheckAlignable.
+void TellRefusal(const CtlContext& context, const CtlTarget& target, const char* refusal) {
+    const bool operational = std::string_view(refusal) != kNotOperational;
+    TellFailure(context, target, operational ? "diagnostics" : "alignment", refusal);
+}
+
+// The alignment command's opening; a refusal is told as the step's failure.
+int OpenAlignmentSteps(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
+                       CDiagnostics& emitter, CDiagnostics& receiver, CBlankingMap& map) {
+    if (StopRequested()) {
+        TellFailure(context, target, "alignment", StopText());
+        return 0;
+    }
+    const AlignmentOpening opening = OpenAlignmentSession(line.Link(), emitter, receiver, map,
+                                                          Teller(context, target, "alignment"));
+    if (opening.refusal != nullptr) {
+        TellRefusal(context, target, opening.refusal);
+    }
+    return opening.opened;
+}
+
+// SendPsf with its refusal or failure told.
+int SendPsfSteps(const CtlContext& context, CCtlLine& line, const CtlTarget& target, CPsf& psf) {
+    std::string refusal;
+    switch (SendPsf(line.Link(), line.Table(), psf, &refusal)) {
+        case PsfSendResult::kAccepted:
+            return 1;
+        case PsfSendResult::kRefused:
+            TellFailure(context, target, "send PSF", refusal);
+            return 0;
+        case PsfSendResult::kNotAccepted:
+            break;
+    }
+    TellFailure(context, target, "send PSF", kPsfNotAccepted);
+    return 0;
 }
 
 }  // namespace
@@ -49,7 +62,6 @@ void TellFailure(const CtlContext& context, const CtlTarget& target, const char*
 }
 
 int ReadPsfSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target, CPsf& psf) {
-    const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kKeep);
     if (!line.Link().InputPsf(psf)) {
         TellFailure(context, target, "upload PSF", kPsfNotReceived);
         return 0;
@@ -60,45 +72,22 @@ int ReadPsfSession(const CtlContext& context, CCtlLine& line, const CtlTarget& t
 int PutPsfSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target, CPsf& psf,
                   CtlTarget* moved) {
     *moved = target;
-    PsfSendResult result = PsfSendResult::kNotAccepted;
-    {
-        const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kKeep);
-        CPsf current;
-        if (!line.Link().InputPsf(current)) {
-            TellFailure(context, target, "upload PSF", kPsfNotUploaded);
-            return 0;
-        }
-        if (StopRequested()) {
-            TellFailure(context, target, "send PSF", kStopped);
-            return 0;
-        }
-        result = SendPsf(line.Link(), line.Table(), psf);
-        *moved = {static_cast<char>(line.Table()[0][0]), line.Table()[0][1]};
+    CPsf current;
+    if (!line.Link().InputPsf(current)) {
+        TellFailure(context, target, "upload PSF", kPsfNotUploaded);
+        return 0;
     }
-    switch (result) {
-        case PsfSendResult::kAccepted:
-            return 1;
-        case PsfSendResult::kIdTaken:
-            TellFailure(context, target, "send PSF", IdTakenText(target.id, psf.GetControllerId()));
-            return 0;
-        case PsfSendResult::kNotAccepted:
-            break;
+    if (StopRequested()) {
+        TellFailure(context, target, "send PSF", StopText());
+        return 0;
     }
-    TellFailure(context, target, "send PSF", kPsfNotAccepted);
-    // The PSF may have arrived with only its acknowledgement lost: then the controller
-    // answers at the PSF's ID and rate, where the resume above did not reach it.
-    const int id = psf.GetControllerId();
-    if (id != target.id || psf.GetBaudIndex() != target.baudIndex) {
-        line.Link().SetBaudIndex(psf.GetBaudIndex());
-        line.Link().Resume(static_cast<char>(id), kBroadcastPauseMs);
-        line.Link().SetBaudIndex(target.baudIndex);
-    }
-    return 0;
+    const int sent = SendPsfSteps(context, line, target, psf);
+    *moved = {static_cast<char>(line.Table()[0][0]), line.Table()[0][1]};
+    return sent;
 }
 
 int DiagnosticsSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
                        CDiagnostics& emitter, CDiagnostics& receiver) {
-    const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
     if (const char* failure = ReadDiagnosticsPair(line.Link(), emitter, receiver)) {
         TellFailure(context, target, "diagnostics", failure);
         return 0;
@@ -108,7 +97,6 @@ int DiagnosticsSession(const CtlContext& context, CCtlLine& line, const CtlTarge
 
 int GetBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
                        const std::string& path, CDiagnostics& emitter, CDiagnostics& receiver) {
-    const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
     CBlankingMap map;
     if (!OpenAlignmentSteps(context, line, target, emitter, receiver, map)) {
         return 0;
@@ -117,13 +105,12 @@ int GetBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarge
     if (!failure.empty()) {
         TellFailure(context, target, "save blanking", failure);
     }
-    CloseAlignmentSteps(context, line, target);
+    CloseAlignment(line.Link(), Teller(context, target, "alignment"));
     return failure.empty() ? 1 : 0;
 }
 
 int PutBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
                        const std::string& path) {
-    const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
     CDiagnostics emitter;
     CDiagnostics receiver;
     CBlankingMap map;
@@ -131,9 +118,42 @@ int PutBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarge
         return 0;
     }
     CBlankingMap sent;
-    const int result = SendBlankingFile(
-        line.Link(), path, map.Channels(), ChannelsBeyond::kRefuse,
-        [&](const char* text) { TellFailure(context, target, "send blanking", text); }, sent);
-    CloseAlignmentSteps(context, line, target);
+    const int result = SendBlankingFile(line.Link(), path, map.Channels(), ChannelsBeyond::kRefuse,
+                                        Teller(context, target, "send blanking"), sent);
+    CloseAlignment(line.Link(), Teller(context, target, "alignment"));
+    return result;
+}
+
+int RestoreSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target, CPsf* psf,
+                   const CBlankingMap* map) {
+    line.Select(target);
+    int channels = 0;
+    if (map != nullptr) {
+        CDiagnostics emitter;
+        CDiagnostics receiver;
+        if (const char* refusal = CheckAlignable(line.Link(), emitter, receiver)) {
+            TellRefusal(context, target, refusal);
+            return 0;
+        }
+        channels = emitter.BoardCount() * kChannelsPerBoard;
+        if (BlanksBeyond(*map, channels)) {
+            TellFailure(context, target, "send blanking", ChannelsBeyondRefusal(channels));
+            return 0;
+        }
+    }
+    if (psf != nullptr && !SendPsfSteps(context, line, target, *psf)) {
+        return 0;
+    }
+    if (map == nullptr) {
+        return 1;
+    }
+    CBlankingMap current(channels);
+    if (!OpenAlignment(line.Link(), current, Teller(context, target, "alignment"))) {
+        return 0;
+    }
+    CBlankingMap sent;
+    const int result = SendBlankingMap(line.Link(), *map, channels, ChannelsBeyond::kRefuse,
+                                       Teller(context, target, "send blanking"), sent);
+    CloseAlignment(line.Link(), Teller(context, target, "alignment"));
     return result;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The controller sessions of tarnctl, each as the program's own command runs it on the
-// line: the bracket, then the command's exchanges, then the resume on every way out.
-// Each answers 1 on success; a failure has been told with the controller and the step.
+// line. The command holds the whole line quiet around them (CLineHold, or the search's
+// own suspend and resume); a session only talks to the selected controller. Each answers
+// 1 on success; a failure has been told with the controller and the step.
 
 #include <string>
 
@@ -32,6 +33,13 @@ int GetBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarge
 // the controller; a file that blanks channels the controller lacks is refused.
 int PutBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target,
                        const std::string& path);
+
+// Gives the controller back a backup's psf and map (either may be nullptr). With a map,
+// the controller's diagnostics are read first, and one that is not Operational or lacks
+// channels the map blanks is refused before its PSF is sent; once the PSF is sent, the
+// map follows whatever stop was asked for meanwhile.
+int RestoreSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target, CPsf* psf,
+                   const CBlankingMap* map);
 
 // "C@19200: step: text", told on standard error.
 void TellFailure(const CtlContext& context, const CtlTarget& target, const char* step,

@@ -1,19 +1,26 @@
 #pragma once
-// Ctrl+C while a command runs: the command stops after the exchange under way and still
-// resumes the controllers, so the interrupt only sets a flag that the commands read
-// between exchanges. One implementation per platform (console control handler on
-// Windows, SIGINT elsewhere).
+// Ctrl+C, SIGTERM or SIGHUP while a command runs: the command stops after the exchange
+// under way and still resumes the controllers, so the interrupt only sets a flag that the
+// commands read between exchanges. One implementation per platform (console control
+// handler on Windows, signals elsewhere).
 
 #include "protocol/SearchProgress.h"
 
-// Catches Ctrl+C from now on.
-void InstallStopHandler();
-// True once Ctrl+C was pressed (or RequestStop called).
-bool StopRequested();
-// Sets or clears the flag; tests use it to stop a command at a chosen point.
-void SetStopRequested(bool stop);
+// What stopped the command.
+enum class StopCause { kNone, kInterrupt, kTerminate, kHangUp };
 
-// Ends a controller search before its next ping once Ctrl+C was pressed.
+// Catches Ctrl+C (and on POSIX SIGTERM and SIGHUP) from now on.
+void InstallStopHandler();
+// True once a stop was asked for.
+bool StopRequested();
+// Asks for a stop, or with kNone clears the request; the handlers and tests call it.
+void RequestStop(StopCause cause);
+// Sets or clears the flag as Ctrl+C does; tests use it to stop a command at a chosen point.
+void SetStopRequested(bool stop);
+// "stopped by Ctrl+C", "stopped by SIGTERM" or "stopped by SIGHUP".
+const char* StopText();
+
+// Ends a controller search before its next ping once a stop was asked for.
 class CStopSearchOnRequest final : public CSearchProgress {
 public:
     bool BeforePing(char, int) override { return !StopRequested(); }

@@ -1,28 +1,31 @@
 #include "Tarnctl.h"
 
 #include <array>
+#include <string>
 #include <string_view>
 
 #include "CtlCommands.h"
 #include "CtlHelp.h"
 #include "CtlOptions.h"
+#include "CtlStop.h"
 
 namespace {
 
 struct CommandEntry {
     std::string_view name;
     int (*run)(const CtlContext&);
+    bool json;  // prints JSON with --json
 };
 
 constexpr std::array<CommandEntry, 8> kCommandTable = {{
-    {"search", SearchCommand},
-    {"psf", PsfCommand},
-    {"diag", DiagCommand},
-    {"part-number", PartNumberCommand},
-    {"blanking", BlankingCommand},
-    {"scan", ScanCommand},
-    {"backup", BackupCommand},
-    {"restore", RestoreCommand},
+    {"search", SearchCommand, true},
+    {"psf", PsfCommand, true},
+    {"diag", DiagCommand, true},
+    {"part-number", PartNumberCommand, false},
+    {"blanking", BlankingCommand, false},
+    {"scan", ScanCommand, false},
+    {"backup", BackupCommand, true},
+    {"restore", RestoreCommand, false},
 }};
 
 }  // namespace
@@ -49,7 +52,19 @@ int RunTarnctl(int argc, const char* const* argv, std::ostream& out, std::ostrea
             out << "usage: " << help->usage << "\n\n" << help->text << "\n";
             return kExitOk;
         }
-        return entry.run(context);
+        if (options.json && !entry.json) {
+            context.Tell(std::string(entry.name) + " has no JSON output; leave out --json");
+            return kExitUsage;
+        }
+        const int status = entry.run(context);
+        // A command that was asked to stop has not done all it was asked for, even when
+        // the stop came too late to leave anything out: a script must not take it for
+        // success.
+        if (status == kExitOk && StopRequested()) {
+            context.Tell(std::string(entry.name) + ": " + StopText());
+            return kExitRefused;
+        }
+        return status;
     }
     context.Tell("unknown command '" + options.command + "'\n(tarnctl --help lists them)");
     return kExitUsage;

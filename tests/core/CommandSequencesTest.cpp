@@ -45,15 +45,22 @@ protected:
     std::vector<std::string> told;
 };
 
-TEST_F(CommandSequencesTest, BracketSuspendsEveryKnownControllerAndResumesOnAnyExit) {
-    {
-        const CServiceBracket bracket(link, table, PortFlush::kDiscard);
-        EXPECT_TRUE(a->IsSuspended());
-        EXPECT_TRUE(c->IsSuspended());
+// Known or not, every controller on the line is held: by the table's entries, or by the
+// broadcast at every rate, which also reaches one the table lacks.
+TEST_F(CommandSequencesTest, LineHoldSuspendsEveryControllerAndResumesOnAnyExit) {
+    CSimController* f = line.AddController('F', 2);
+    for (const LineKnown known : {LineKnown::kFromTable, LineKnown::kNo}) {
+        {
+            const CLineHold hold(link, table, known, PortFlush::kDiscard);
+            EXPECT_TRUE(a->IsSuspended());
+            EXPECT_TRUE(c->IsSuspended());
+            EXPECT_EQ(f->IsSuspended(), known == LineKnown::kNo);
+        }
+        EXPECT_FALSE(a->IsSuspended());
+        EXPECT_FALSE(c->IsSuspended());
+        EXPECT_FALSE(f->IsSuspended());
+        EXPECT_EQ(link.GetBaudIndex(), 1);
     }
-    EXPECT_FALSE(a->IsSuspended());
-    EXPECT_FALSE(c->IsSuspended());
-    EXPECT_EQ(link.GetBaudIndex(), 1);
 }
 
 TEST_F(CommandSequencesTest, SendPsfRefusesAnIdThatAnotherControllerAnswersTo) {
@@ -61,12 +68,60 @@ TEST_F(CommandSequencesTest, SendPsfRefusesAnIdThatAnotherControllerAnswersTo) {
     CPsf psf;
     psf.SetControllerId('D');
     psf.SetBaudIndex(1);
-    EXPECT_EQ(SendPsf(link, table, psf), PsfSendResult::kIdTaken);
+    EXPECT_EQ(SendPsf(link, table, psf), PsfSendResult::kRefused);
     EXPECT_EQ(Letters(*c), "");
     EXPECT_EQ(table[0][0], 'C');
     EXPECT_EQ(IdTakenText('C', 'D'),
               "The id for controller 'C' cannot be changed to id 'D' because a contoller "
               "already exists with the new id. You must select a unique id.");
+}
+
+// The new ID is looked for at the new rate as well as at the current one: a controller
+// moved onto another's ID and rate would be lost behind it. 57600 is refused before
+// anything goes on the line: the port cannot follow the controller there.
+TEST_F(CommandSequencesTest, SendPsfRefusesAPlaceTakenAtEitherRateAndAnUnreachableRate) {
+    line.AddController('F', 2);
+    line.AddController('D', 1);
+    const struct {
+        char id;
+        int baud;
+        const char* refusal;  // "" when sent
+    } cases[] = {
+        {'F', 2, "changed to id 'F'"},  // F answers at 38400 only
+        {'C', 2, ""},                   // C moves to 38400, where no C answers
+        {'F', 1, ""},                   // F@19200 is free: F answers at 38400 only
+        {'A', 0, "changed to id 'A'"},  // A answers at 9600, the current rate is 19200
+        {'D', 2, "changed to id 'D'"},  // D answers at the current rate
+        {'C', 3, "57600 baud"},
+    };
+    for (const auto& wanted : cases) {
+        SCOPED_TRACE(std::string(1, wanted.id) + std::to_string(wanted.baud));
+        CControllerLink from{std::make_unique<CSimPort>(line, *clock, 19200, 'E'), 'C'};
+        ControllerTable at = table;
+        CPsf psf;
+        psf.SetControllerId(wanted.id);
+        psf.SetBaudIndex(wanted.baud);
+        std::string refusal;
+        std::vector<size_t> heard;
+        for (int i = 0; i < line.ControllerCount(); ++i) {
+            heard.push_back(line.Controller(i).Received().size());
+        }
+        const PsfSendResult result = SendPsf(from, at, psf, &refusal);
+        EXPECT_EQ(result, *wanted.refusal ? PsfSendResult::kRefused : PsfSendResult::kAccepted);
+        EXPECT_NE(refusal.find(wanted.refusal), std::string::npos) << refusal;
+        EXPECT_EQ(from.GetBaudIndex(), *wanted.refusal ? 1 : wanted.baud);
+        if (wanted.baud == 3) {
+            for (int i = 0; i < line.ControllerCount(); ++i) {
+                EXPECT_EQ(line.Controller(i).Received().size(), heard[static_cast<size_t>(i)]);
+            }
+        }
+        if (result == PsfSendResult::kAccepted) {  // back to C@19200 for the next case
+            psf.SetControllerId('C');
+            psf.SetBaudIndex(1);
+            ASSERT_EQ(SendPsf(from, at, psf), PsfSendResult::kAccepted);
+        }
+    }
+    EXPECT_EQ(PsfRateRefusal(CPsf()), "");
 }
 
 TEST_F(CommandSequencesTest, SendPsfFollowsTheControllerToItsNewIdAndRate) {
@@ -134,7 +189,7 @@ TEST_F(CommandSequencesTest, FileBlankingChannelsBeyondTheControllerIsRefusedOrD
     EXPECT_EQ(SendBlankingFile(link, path, 64, ChannelsBeyond::kRefuse, Recorder(), sent), 0);
     EXPECT_EQ(Letters(*c), "");
     EXPECT_EQ(SendBlankingFile(link, path, 64, ChannelsBeyond::kWarnAndDrop, Recorder(), sent), 1);
-    EXPECT_EQ(told, (std::vector<std::string>{kChannelsBeyondWarning, kChannelsBeyondWarning}));
+    EXPECT_EQ(told, (std::vector<std::string>{ChannelsBeyondRefusal(64), kChannelsBeyondWarning}));
     EXPECT_EQ(sent.Channels(), 64);
     EXPECT_EQ(c->BlankingMap().Bytes()[0], 0x80);
     std::remove(path.c_str());

@@ -10,9 +10,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PtyServer.h"
@@ -45,8 +49,10 @@ protected:
     }
     ~TarnctlEndToEndTest() override { server->Stop(); }
 
-    // tarnctl with words, on the simulator's device, with a settings file of its own.
-    Ran Tarnctl(std::vector<std::string> words) {
+    // tarnctl with words, on the simulator's device, with a settings file of its own. With
+    // a signal, it is sent to tarnctl as C hears a frame with letter. A tarnctl that has not
+    // ended 30 seconds on is killed and the run fails.
+    Ran Tarnctl(std::vector<std::string> words, int signal = 0, char letter = 0) {
         words.insert(words.begin(), {TARNCTL_PATH, "--device", server->DevicePath()});
         std::vector<char*> argv;
         for (std::string& word : words) {
@@ -63,12 +69,34 @@ protected:
                                          O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const std::string settings = "TARN_SETTINGS=" + folder.File("tarn.INI");
         std::vector<char*> environment{const_cast<char*>(settings.c_str()), nullptr};
+        std::atomic<pid_t> running{0};
+        if (signal != 0) {
+            line.Find('C')->WatchFrames(
+                [&, sent = false](CSimController&,
+                                  const std::vector<unsigned char>& frame) mutable {
+                    if (frame[2] == letter && !sent && running.load() > 0) {
+                        sent = kill(running.load(), signal) == 0;
+                    }
+                });
+        }
         pid_t pid = -1;
         int result = -1;
         if (posix_spawn(&pid, TARNCTL_PATH, &actions, nullptr, argv.data(), environment.data()) ==
             0) {
-            waitpid(pid, &result, 0);
+            running.store(pid);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+            while (waitpid(pid, &result, WNOHANG) == 0) {
+                if (std::chrono::steady_clock::now() > deadline) {
+                    ADD_FAILURE() << "tarnctl did not end";
+                    kill(pid, SIGKILL);
+                    waitpid(pid, &result, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
         }
+        running.store(0);
+        line.Find('C')->WatchFrames(nullptr);
         posix_spawn_file_actions_destroy(&actions);
         return {WIFEXITED(result) ? WEXITSTATUS(result) : -1, ReadAll(out), ReadAll(err)};
     }
@@ -138,6 +166,32 @@ TEST_F(TarnctlEndToEndTest, SearchAndBackupThenRestore) {
     EXPECT_EQ(restore.status, 0) << restore.err;
     EXPECT_EQ(restore.out, "C@19200 restored\nF@38400 restored\n");
     EXPECT_EQ(line.Find('F')->BlankingMap().CountBlanked(0), 0);
+}
+
+// A real signal (Ctrl+C, a closed terminal, timeout or a service manager) ends tarnctl after
+// the exchange under way: every controller resumed and out of alignment mode, and an exit
+// status that no script takes for success.
+TEST_F(TarnctlEndToEndTest, SignalsLeaveEveryControllerResumedAndFail) {
+    const struct {
+        int signal;
+        char letter;
+        const char* told;
+    } cases[] = {
+        {SIGINT, 'I', "stopped by Ctrl+C"},
+        {SIGTERM, 'b', "stopped by SIGTERM"},
+        {SIGHUP, 'a', "stopped by SIGHUP"},
+    };
+    for (const auto& stop : cases) {
+        SCOPED_TRACE(stop.told);
+        const Ran run = Tarnctl({"blanking", "get", "C@19200", "-o", folder.File("c.bfs")},
+                                stop.signal, stop.letter);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(stop.told), std::string::npos) << run.err;
+        for (int i = 0; i < line.ControllerCount(); ++i) {
+            EXPECT_FALSE(line.Controller(i).IsSuspended());
+            EXPECT_FALSE(line.Controller(i).InAlignmentMode());
+        }
+    }
 }
 
 }  // namespace

@@ -11,25 +11,12 @@
 #include <iterator>
 
 #include "CtlStop.h"
+#include "TarnctlLines.h"
 #include "TarnctlRun.h"
 #include "records/Psf.h"
 #include "sequences/BlankingFileCommands.h"
 
 namespace {
-
-using Bytes = std::vector<unsigned char>;
-
-Bytes Image(const CPsf& psf) {
-    CPsf copy;
-    copy.CopyFrom(psf);
-    copy.Pack();
-    return Bytes(copy.Image(), copy.Image() + kPsfImageSize);
-}
-
-Bytes FileBytes(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), {});
-}
 
 // Silences the controller at its n-th frame (from 0) of the run to come.
 void SilenceFrame(CSimController& controller, size_t n) {
@@ -88,6 +75,11 @@ TEST_F(TarnctlCommandsTest, UsageErrorsAnswer2AndSendNothing) {
              {"part-number", "C@19200", "123456", "--date-code", "1160"},
              {"scan", "C@19200", "--count", "0"},
              {"psf", "put", "C@19200"},
+             {"diag", "C@19200", "--parity=X"},
+             {"diag", "C@19200", "--json=yes"},
+             {"scan", "C@19200", "--json"},  // commands without JSON output refuse --json
+             {"part-number", "C@19200", "000123", "--json"},
+             {"blanking", "get", "C@19200", "-o", "x.bfs", "--json"},
          }) {
         std::vector<const char*> argv{"tarnctl"};
         for (const std::string& word : words) {
@@ -111,6 +103,54 @@ TEST_F(TarnctlCommandsTest, PortThatCannotBeOpenedAnswers3WithTheReason) {
     EXPECT_EQ(run.err.rfind("tarnctl: Unable to open " + ctl.folder.File("no-such-tty") + ":\n", 0),
               0u);
     EXPECT_GT(run.err.size(), 40u);
+}
+
+// --opt=value as well as --opt value; the line's parity is the one asked for.
+TEST_F(TarnctlCommandsTest, OptionsTakeTheirValueEitherWay) {
+    CTarnctlLine ctl;
+    ctl.line.AddController('C', 1);
+    EXPECT_EQ(ctl.Run({"diag", "C@19200", "--port=COM7", "-q"}).status, 0);
+    const CtlRun device = ctl.Run({"diag", "C@19200", "--device=" + ctl.folder.File("tty")});
+    EXPECT_EQ(device.status, 3);
+    EXPECT_NE(device.err.find(ctl.folder.File("tty")), std::string::npos);
+    for (const std::vector<std::string>& parity :
+         {std::vector<std::string>{"--parity=O"}, {"--parity", "N"}}) {
+        EXPECT_EQ(
+            ctl.Run({"diag", "C@19200", parity[0], parity.size() > 1 ? parity[1] : "-q"}).status,
+            1);
+    }
+    EXPECT_EQ(ctl.Run({"diag", "C@19200", "--parity=E"}).status, 0);
+}
+
+// A stop asked for during a command makes it fail, whatever it had done by then; the
+// part number is not written once the stop came during the settle pause.
+TEST_F(TarnctlCommandsTest, StoppedCommandsNeverAnswerSuccess) {
+    const struct {
+        std::vector<std::string> words;
+        char letter;  // C hears it as the stop comes
+    } cases[] = {
+        {{"part-number", "C@19200", "000123", "--date-code", "1107"}, 'V'},
+        {{"scan", "C@19200", "--count", "1000"}, 'S'},
+        {{"diag", "C@19200"}, 'J'},
+        {{"psf", "get", "C@19200"}, 'G'},
+    };
+    for (const auto& stop : cases) {
+        SCOPED_TRACE(stop.words[0]);
+        CTarnctlLine ctl;
+        CSimController* c = ctl.line.AddController('C', 1);
+        c->Psf().SetMeasMode(1, 'C');
+        c->WatchFrames([&](CSimController&, const std::vector<unsigned char>& frame) {
+            if (frame[2] == stop.letter) {
+                SetStopRequested(true);
+            }
+        });
+        const CtlRun run = ctl.Run(stop.words);
+        SetStopRequested(false);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find("stopped by Ctrl+C"), std::string::npos) << run.err;
+        EXPECT_EQ(c->PartNumber(), 0u);
+        EXPECT_FALSE(c->IsSuspended());
+    }
 }
 
 TEST_F(TarnctlCommandsTest, SearchListsEveryControllerAtItsRate) {
@@ -219,34 +259,13 @@ TEST_F(TarnctlCommandsTest, BlankingFileForMoreChannelsThanTheControllerHasIsRef
     const CtlRun run = ctl.Run({"blanking", "put", "C@19200", ctl.folder.File("wide.bfs")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err,
-              std::string("tarnctl: C@19200: send blanking: ") + kChannelsBeyondWarning + "\n");
+              "tarnctl: C@19200: send blanking: The file blanks channels beyond the 64 of the "
+              "controller; nothing was sent.\n");
     EXPECT_EQ(Letters(*c), "VIJbaxv");
     EXPECT_EQ(c->BlankingMap().CountBlanked(0), 0);
 }
 
-class BackupTest : public TarnctlCommandsTest {
-protected:
-    // Three controllers with PSFs and maps of their own.
-    static void Populate(CTarnctlLine& ctl) {
-        const char ids[] = {'B', 'C', 'F'};
-        for (int i = 0; i < 3; ++i) {
-            CSimController* c = ctl.line.AddController(ids[i], i);
-            c->SetBoards(i + 1, i + 1);
-            c->Psf().SetMeasMode(1, 'A' + i);
-            c->Psf().SetAnalogSpan(1, 2000 + i);
-            c->BlankingMap().SetBlanked(3 + 60 * i, true);
-        }
-    }
-    static void Spoil(CTarnctlLine& ctl) {
-        for (int i = 0; i < ctl.line.ControllerCount(); ++i) {
-            CSimController& c = ctl.line.Controller(i);
-            c.Psf().SetMeasMode(1, 'K');
-            c.Psf().SetAnalogSpan(1, 4095);
-            c.BlankingMap().SetBlanked(1, true);
-            c.BlankingMap().SetBlanked(3, false);
-        }
-    }
-};
+class BackupTest : public TarnctlCommandsTest {};
 
 TEST_F(BackupTest, RestoreGivesBackEveryPsfAndMapByteForByte) {
     CTarnctlLine ctl;

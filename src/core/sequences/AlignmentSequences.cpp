@@ -1,8 +1,10 @@
 #include "sequences/AlignmentSequences.h"
 
 #include "protocol/ControllerLink.h"
+#include "protocol/Diagnostics.h"
 #include "records/BlankingMap.h"
 #include "sequences/BlankingFileCommands.h"
+#include "sequences/DiagnosticsRead.h"
 #include "serial/Clock.h"
 
 namespace {
@@ -23,6 +25,28 @@ int OpenAlignment(CControllerLink& link, CBlankingMap& map, const TellFunction& 
     return 1;
 }
 
+std::string ChannelsBeyondRefusal(int channels) {
+    return "The file blanks channels beyond the " + std::to_string(channels) +
+           " of the controller; nothing was sent.";
+}
+
+const char* CheckAlignable(CControllerLink& link, CDiagnostics& emitter, CDiagnostics& receiver) {
+    if (const char* failure = ReadDiagnosticsPair(link, emitter, receiver)) {
+        return failure;
+    }
+    return emitter.StateText(receiver) == kOperational ? nullptr : kNotOperational;
+}
+
+AlignmentOpening OpenAlignmentSession(CControllerLink& link, CDiagnostics& emitter,
+                                      CDiagnostics& receiver, CBlankingMap& map,
+                                      const TellFunction& tell) {
+    if (const char* refusal = CheckAlignable(link, emitter, receiver)) {
+        return {0, refusal};
+    }
+    map = CBlankingMap(emitter.BoardCount() * kChannelsPerBoard);
+    return {OpenAlignment(link, map, tell), nullptr};
+}
+
 int CloseAlignment(CControllerLink& link, const TellFunction& tell) {
     if (link.ExitAlignmentMode() || link.ExitAlignmentMode()) {
         return 1;
@@ -39,11 +63,17 @@ int SendBlankingFile(CControllerLink& link, const std::string& path, int channel
         tell(failure.c_str());
         return 0;
     }
+    return SendBlankingMap(link, fileMap, channels, beyond, tell, sent);
+}
+
+int SendBlankingMap(CControllerLink& link, const CBlankingMap& fileMap, int channels,
+                    ChannelsBeyond beyond, const TellFunction& tell, CBlankingMap& sent) {
     if (BlanksBeyond(fileMap, channels)) {
-        tell(kChannelsBeyondWarning);
         if (beyond == ChannelsBeyond::kRefuse) {
+            tell(ChannelsBeyondRefusal(channels).c_str());
             return 0;
         }
+        tell(kChannelsBeyondWarning);
     }
     const CBlankingMap fitted = FitToController(fileMap, channels);
     if (!link.OutputBlankingFields(fitted)) {

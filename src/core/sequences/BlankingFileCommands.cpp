@@ -54,6 +54,10 @@ std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap) {
         return error.notRegular ? BlockFileText(BlockFileResult::wrongSize)
                                 : OpenErrorText(path, error.errorNumber);
     }
+    return BlankingFromBytes(bytes, fileMap);
+}
+
+std::string BlankingFromBytes(const std::vector<unsigned char>& bytes, CBlankingMap& fileMap) {
     std::istringstream file(std::string(bytes.begin(), bytes.end()));
     CBlankingMap read(kMaxChannels);
     const BlockFileResult result = ReadBlockFile(file, read);

@@ -5,6 +5,7 @@
 // dialog only asks for the path and shows the answer.
 
 #include <string>
+#include <vector>
 
 #include "records/BlankingMap.h"
 
@@ -26,6 +27,9 @@ std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map);
 // refusal of the file's size or checksum; fileMap is then unchanged. A pipe, device or
 // folder is refused for its size, without waiting on it.
 std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap);
+
+// The bytes of a BFS file into fileMap, as ReadBlankingFile reads them from the file.
+std::string BlankingFromBytes(const std::vector<unsigned char>& bytes, CBlankingMap& fileMap);
 
 // True when fileMap blanks a channel that a controller of channels does not have.
 bool BlanksBeyond(const CBlankingMap& fileMap, int channels);

@@ -15,9 +15,34 @@ constexpr const char* kIdTakenFormat =
 
 }  // namespace
 
-bool NewIdIsFree(CControllerLink& link, const ControllerTable& table, const CPsf& psf) {
+std::string PsfRateRefusal(const CPsf& psf) {
+    const int baud = psf.GetBaudIndex();
+    if (baud < kSearchedBaudIndexes) {
+        return "";
+    }
+    const std::string rate = baud < kBaudRateCount
+                                 ? std::to_string(CControllerLink::BaudRateOf(baud)) + " baud"
+                                 : "baud index " + std::to_string(baud);
+    return "This PSF would set the controller to " + rate +
+           ", a rate at which it can no longer be reached. Choose 9600, 19200 or 38400 baud.";
+}
+
+std::string PsfSendRefusal(CControllerLink& link, const ControllerTable& table, const CPsf& psf) {
+    std::string refusal = PsfRateRefusal(psf);
+    if (!refusal.empty()) {
+        return refusal;
+    }
+    const int selectedId = table[0][0];
     const int id = psf.GetControllerId();
-    return id == table[0][0] || link.Ping(static_cast<char>(id)) == 0;
+    const int current = link.GetBaudIndex();
+    const int baud = psf.GetBaudIndex();
+    bool taken = id != selectedId && link.Ping(static_cast<char>(id)) != 0;
+    if (!taken && baud != current) {
+        link.SetBaudIndex(baud);
+        taken = link.Ping(static_cast<char>(id)) != 0;
+        link.SetBaudIndex(current);
+    }
+    return taken ? IdTakenText(selectedId, id) : "";
 }
 
 std::string IdTakenText(int selectedId, int newId) {
@@ -26,9 +51,14 @@ std::string IdTakenText(int selectedId, int newId) {
     return text;
 }
 
-PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf) {
-    if (!NewIdIsFree(link, table, psf)) {
-        return PsfSendResult::kIdTaken;
+PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf,
+                      std::string* refusal) {
+    const std::string refused = PsfSendRefusal(link, table, psf);
+    if (!refused.empty()) {
+        if (refusal != nullptr) {
+            *refusal = refused;
+        }
+        return PsfSendResult::kRefused;
     }
     if (!link.OutputPsf(psf)) {
         return PsfSendResult::kNotAccepted;

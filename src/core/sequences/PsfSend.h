@@ -18,18 +18,26 @@ inline constexpr const char* kPsfNotReceived = "PSF Was Not Received";
 inline constexpr const char* kPsfNotUploaded = "Unable to Upload PSF";
 inline constexpr const char* kPsfFileNotCompatible = "This File is Not Compatible.";
 
-// True when the controller selected in table may be given psf's ID: it is its own, or
-// no controller answers to it at the link's rate.
-bool NewIdIsFree(CControllerLink& link, const ControllerTable& table, const CPsf& psf);
+// Why psf may go to no controller at all: it would move the controller to a rate (57600)
+// at which this program can no longer reach it. "" when its rate is one of the search's.
+std::string PsfRateRefusal(const CPsf& psf);
+// Why psf may not go to the controller selected in table, "" when it may: its rate
+// (PsfRateRefusal), or its ID at its rate is another controller's. A new ID is pinged at
+// the link's rate and, when the rate changes, the PSF's ID also at the new rate, so that
+// the controller never lands on one that answers there; an answer is refused with
+// IdTakenText. Nothing goes on the line when the rate is refused.
+std::string PsfSendRefusal(CControllerLink& link, const ControllerTable& table, const CPsf& psf);
 // The refusal of a new ID that another controller already answers to.
 std::string IdTakenText(int selectedId, int newId);
 
-enum class PsfSendResult { kIdTaken, kNotAccepted, kAccepted };
+enum class PsfSendResult { kRefused, kNotAccepted, kAccepted };
 
-// Sends psf to the controller selected in table (row 0). After kAccepted, the table entry
+// Sends psf to the controller selected in table (row 0) unless PsfSendRefusal refuses it
+// (kRefused, with the refusal in *refusal when given). After kAccepted, the table entry
 // has moved to psf's ID and baud index, row 0 selects it, and the link addresses that ID
 // at that rate.
-PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf);
+PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf,
+                      std::string* refusal = nullptr);
 
 // Sends psf, a controller's previous PSF, back to it; a second time, a second later, when
 // the first was not acknowledged, so that one lost or spoilt frame does not leave the

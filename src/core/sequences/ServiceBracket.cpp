@@ -31,12 +31,24 @@ void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeAll(kBroadcastPauseMs);
 }
 
-CServiceBracket::CServiceBracket(CControllerLink& link, const ControllerTable& table,
-                                 PortFlush flush)
-    : link(link), table(table) {
-    SuspendForService(link, table, flush);
+CLineHold::CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,
+                     PortFlush flush)
+    : link(link), table(table), known(known) {
+    if (known == LineKnown::kFromTable) {
+        SuspendForService(link, table, flush);
+        return;
+    }
+    link.SuspendAll(kBroadcastPauseMs);
+    DelayMs(kSettleMs);
+    if (flush == PortFlush::kDiscard) {
+        link.FlushBuffers();
+    }
 }
 
-CServiceBracket::~CServiceBracket() {
-    ResumeAfterService(link, table);
+CLineHold::~CLineHold() {
+    if (known == LineKnown::kFromTable) {
+        ResumeAfterService(link, table);
+    } else {
+        link.ResumeAll(kBroadcastPauseMs);
+    }
 }

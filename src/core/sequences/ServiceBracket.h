@@ -1,7 +1,8 @@
 #pragma once
-// The bracket around every exchange with one controller, and the controller search with
-// its own bracket. The GUI's sessions and tarnctl both run these, so that what goes on
-// the line, in which order and with which pauses, is written once.
+// The bracket around every exchange with one controller, the hold of the whole line for a
+// command that asks the operator nothing, and the controller search with its own bracket.
+// The GUI's sessions and tarnctl both run these, so that what goes on the line, in which
+// order and with which pauses, is written once.
 
 #include <cstdint>
 
@@ -33,16 +34,24 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
 // from the table, and only the broadcast reaches it.
 void EndSearch(CControllerLink& link, const ControllerTable& table);
 
-// A bracket for a whole command that asks the operator nothing: suspends on
-// construction, resumes on destruction, whichever way the command ends.
-class CServiceBracket {
+// Which controllers a CLineHold suspends: those the table knows, or, when the line's
+// controllers are not known, all of them by the search's broadcast at every rate.
+enum class LineKnown { kFromTable, kNo };
+
+// Holds the whole line quiet for a command that asks the operator nothing, however many
+// exchanges with however many controllers it runs: suspends before the first (pausing
+// kSettleMs and flushing as SuspendForService does), resumes on destruction, whichever
+// way the command ends. A broadcast hold also reaches a controller that a PSF has moved.
+class CLineHold {
 public:
-    CServiceBracket(CControllerLink& link, const ControllerTable& table, PortFlush flush);
-    ~CServiceBracket();
-    CServiceBracket(const CServiceBracket&) = delete;
-    CServiceBracket& operator=(const CServiceBracket&) = delete;
+    CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,
+              PortFlush flush);
+    ~CLineHold();
+    CLineHold(const CLineHold&) = delete;
+    CLineHold& operator=(const CLineHold&) = delete;
 
 private:
     CControllerLink& link;
     const ControllerTable& table;
+    LineKnown known;
 };

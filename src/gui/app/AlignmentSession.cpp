@@ -2,13 +2,13 @@
 
 #include <QString>
 #include <optional>
+#include <string>
+#include <string_view>
 
 #include "alignment/AlignmentDlg.h"
-#include "app/ReadDiagnostics.h"
 #include "protocol/Diagnostics.h"
 #include "records/BlankingMap.h"
 #include "sequences/AlignmentSequences.h"
-#include "sequences/DiagnosticsRead.h"
 #include "widgets/IdlePump.h"
 #include "widgets/Prompts.h"
 
@@ -21,28 +21,29 @@ int CAlignmentSession::Execute() {
     CDiagnostics emitter;
     CDiagnostics receiver;
     SuspendKnownControllers(PortFlush::kDiscard);
-    if (!ReadBothDiagnostics(*Link(), emitter, receiver, Owner(), kAlignmentAbortedTail)) {
-        ResumeKnownControllers();
-        return 0;
-    }
-    if (emitter.StateText(receiver) != kOperational) {
-        ResumeKnownControllers();
-        Tell(kNotOperational);
-        return 0;
-    }
     // Message boxes need the operator's input, so the busy scope ends before each.
     std::optional<CBusyScope> busy(std::in_place);
     const TellFunction tell = [&](const char* text) {
         busy.reset();
         Tell(text);
     };
-    const int channels = emitter.BoardCount() * kChannelsPerBoard;
-    CBlankingMap map(channels);
-    if (OpenAlignment(*Link(), map, tell)) {
-        CAlignmentDlg dialog(channels, Owner());
+    CBlankingMap map;
+    const AlignmentOpening opening = OpenAlignmentSession(*Link(), emitter, receiver, map, tell);
+    busy.reset();
+    if (opening.refusal != nullptr && std::string_view(opening.refusal) == kNotOperational) {
+        ResumeKnownControllers();
+        Tell(kNotOperational);
+        return 0;
+    }
+    if (opening.refusal != nullptr) {
+        Tell((std::string(opening.refusal) + kAlignmentAbortedTail).c_str());
+        ResumeKnownControllers();
+        return 0;
+    }
+    if (opening.opened) {
+        CAlignmentDlg dialog(map.Channels(), Owner());
         dialog.SetLink(Link());
         dialog.SetInitialMap(map);
-        busy.reset();
         dialog.exec();
         CloseAlignment(*Link(), tell);
     }

@@ -550,10 +550,11 @@ void CPsfDlg::closeEvent(QCloseEvent* event) {
 }
 
 bool CPsfDlg::CheckIdChange() {
-    if (NewIdIsFree(Link(), table, psf)) {
+    const std::string refusal = PsfSendRefusal(Link(), table, psf);
+    if (refusal.empty()) {
         return true;
     }
-    Message(QString::fromStdString(IdTakenText(table[0][0], psf.GetControllerId())));
+    Message(QString::fromStdString(refusal));
     return false;
 }
 
@@ -577,9 +578,10 @@ void CPsfDlg::SendPsf() {
     }
     const int selectedId = table[0][0];
     const int selectedBaud = table[0][1];
-    switch (::SendPsf(Link(), table, psf)) {
-        case PsfSendResult::kIdTaken:
-            Message(QString::fromStdString(IdTakenText(selectedId, psf.GetControllerId())));
+    std::string refusal;
+    switch (::SendPsf(Link(), table, psf, &refusal)) {
+        case PsfSendResult::kRefused:
+            Message(QString::fromStdString(refusal));
             return;
         case PsfSendResult::kNotAccepted:
             Message(QString::fromLatin1(kPsfNotAccepted));
