@@ -144,6 +144,16 @@ TEST(ComPortWineOpenTest, ListsThePresentPortsInTheOrderOfTheirNumbers) {
     }
 }
 
+// A port above COM9 named bare, as a setting or --device may give it, opens all the same.
+TEST(ComPortWineOpenTest, ABareNameAboveCom9Opens) {
+    CUnixTarnsim tarnsim("--object none --controller F,19200", 17);
+    ASSERT_TRUE(tarnsim.Serving());
+    auto port = std::make_unique<CComPort>(0, 19200, 'E', 8, 1, 0, 1, 0, 0, 0, "COM17");
+    ASSERT_EQ(0, port->Status()) << port->StatusText(port->Status());
+    CControllerLink link(std::move(port), 'F');
+    EXPECT_EQ('X', link.Ping('F'));
+}
+
 // Wine does not keep a second program off an open COM port, so "Port in use" cannot be
 // seen here.
 TEST(ComPortWineOpenTest, AnUnmappedPortIsNotFound) {

@@ -46,7 +46,9 @@ bool Close(int fd);
 // Flushes the file's data to the disk.
 int Flush(int fd);
 
-// Puts the file at from in the place of the file at to, in one step.
+// Puts the file at from in the place of the file at to, in one step. Where another
+// program may hold a file for a moment (Windows), this and Remove try again for a while
+// and then fail with EBUSY.
 bool Replace(const std::string& from, const std::string& to);
 void Remove(const std::string& path);
 // Flushes the folder that holds path, so that a rename in it survives a crash, through

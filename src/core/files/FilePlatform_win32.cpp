@@ -57,6 +57,37 @@ std::wstring Wide(const std::string& path) {
     return wide;
 }
 
+// Another program holding the file (a virus scanner, the search indexer, cloud sync, an
+// editor) keeps a rename or a delete from it for a moment: those are tried again for up
+// to 2 s before the file counts as in use.
+constexpr ULONGLONG kInUseRetryMs = 2000;
+constexpr DWORD kInUseRetryPauseMs = 50;
+
+bool HeldByAnother(DWORD code) {
+    return code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION;
+}
+
+// Runs attempt until it succeeds, fails for another reason, or the file stayed held for
+// the whole retry time (errno EBUSY then).
+template <typename Attempt>
+bool RetryWhileHeld(Attempt attempt) {
+    const ULONGLONG start = ::GetTickCount64();
+    for (;;) {
+        if (attempt()) {
+            return true;
+        }
+        const DWORD code = ::GetLastError();
+        if (!HeldByAnother(code)) {
+            return FailWithLastError();
+        }
+        if (::GetTickCount64() - start >= kInUseRetryMs) {
+            errno = EBUSY;
+            return false;
+        }
+        ::Sleep(kInUseRetryPauseMs);
+    }
+}
+
 HANDLE HandleOf(int fd) {
     return reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
 }
@@ -135,8 +166,21 @@ int OpenForReading(const std::string& path, bool* regular) {
     if (!*regular) {
         return -1;
     }
-    const int fd = ::_wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
-    if (fd >= 0 && ::GetFileType(HandleOf(fd)) != FILE_TYPE_DISK) {
+    // Shared for reading, writing and deleting, so that reading a file never keeps this or
+    // another program from replacing it.
+    const HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        FailWithLastError();
+        return -1;
+    }
+    const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        ::CloseHandle(handle);
+        return -1;
+    }
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
         ::_close(fd);
         *regular = false;
         return -1;
@@ -184,18 +228,33 @@ int Flush(int fd) {
 }
 
 bool Replace(const std::string& from, const std::string& to) {
-    return ::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ||
-           FailWithLastError();
+    const std::wstring source = Wide(from);
+    const std::wstring target = Wide(to);
+    // MOVEFILE_WRITE_THROUGH only waits for a move that copies between volumes; a rename
+    // within the folder is made durable by FlushFolder below.
+    return RetryWhileHeld([&] {
+        return ::MoveFileExW(source.c_str(), target.c_str(),
+                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
 }
 
 void Remove(const std::string& path) {
-    ::_wunlink(Wide(path).c_str());
+    const std::wstring wide = Wide(path);
+    RetryWhileHeld([&] { return ::DeleteFileW(wide.c_str()) != FALSE; });
 }
 
-bool FlushFolder(const std::string&, int (*)(int fd)) {
-    // The move above is written through; Windows has no flush for a folder.
-    return true;
+bool FlushFolder(const std::string& path, int (*)(int fd)) {
+    // Windows has no flush for a folder; flushing the file just renamed into place writes
+    // the volume's metadata with it, the rename among them.
+    const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return FailWithLastError();
+    }
+    const bool flushed = ::FlushFileBuffers(file) != FALSE || FailWithLastError();
+    ::CloseHandle(file);
+    return flushed;
 }
 
 }  // namespace file_platform

@@ -8,19 +8,15 @@
 #include <vector>
 
 #include "files/AtomicFile.h"
+#include "files/FileErrorText.h"
 
 namespace {
 
 constexpr const char* kOpenErrorFormat = "Error opening file '%s'\n%s";
 constexpr const char* kWriteErrorFormat = "Error writing blanking fields to file.\n%s";
 
-// The system's text for an errno value; a failure that left no errno still gets words.
-std::string SystemErrorText(int errorNumber) {
-    return errorNumber != 0 ? std::strerror(errorNumber) : "The operation failed.";
-}
-
 std::string OpenErrorText(const std::string& path, int errorNumber) {
-    const std::string why = SystemErrorText(errorNumber);
+    const std::string why = FileErrorText(errorNumber);
     std::string text(std::strlen(kOpenErrorFormat) + path.size() + why.size(), '\0');
     text.resize(static_cast<size_t>(
         std::snprintf(text.data(), text.size() + 1, kOpenErrorFormat, path.c_str(), why.c_str())));
@@ -28,7 +24,7 @@ std::string OpenErrorText(const std::string& path, int errorNumber) {
 }
 
 std::string WriteErrorText(int errorNumber) {
-    const std::string why = SystemErrorText(errorNumber);
+    const std::string why = FileErrorText(errorNumber);
     std::string text(std::strlen(kWriteErrorFormat) + why.size(), '\0');
     text.resize(static_cast<size_t>(
         std::snprintf(text.data(), text.size() + 1, kWriteErrorFormat, why.c_str())));

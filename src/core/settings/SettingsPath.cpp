@@ -11,6 +11,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, which they need.
+#include <knownfolders.h>
+#include <shlobj.h>
 #else
 #include <pwd.h>
 #include <unistd.h>
@@ -40,23 +43,51 @@ std::string Utf8Of(std::wstring_view text) {
     return utf8;
 }
 
-// Where older versions kept the file, which a standard user may not write any more.
-std::string WindowsFolderPath() {
+// A folder of the user's profile as the shell knows it (the environment may say
+// otherwise, or nothing); empty when the shell cannot tell.
+std::string KnownFolder(REFKNOWNFOLDERID id) {
+    PWSTR folder = nullptr;
+    std::string path;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &folder))) {
+        path = Utf8Of(folder);
+    }
+    CoTaskMemFree(folder);
+    return path;
+}
+
+bool Exists(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(Utf8Path(path), error);
+}
+
+// Where older versions kept the file: the Windows folder. Windows redirected a standard
+// user's writes there to the user's VirtualStore, so the copy there is the one the user
+// last saw and is taken first.
+std::string OldPath() {
     wchar_t folder[MAX_PATH];
     const UINT length = GetWindowsDirectoryW(folder, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) {
         return {};
     }
-    return Utf8Of({folder, length}) + "\\" + kFileName;
+    const std::string windows = Utf8Of({folder, length});
+    const std::string local = KnownFolder(FOLDERID_LocalAppData);
+    if (!local.empty() && windows.size() > 2 && windows[1] == ':') {
+        const std::string redirected =
+            local + "\\VirtualStore" + windows.substr(2) + "\\" + kFileName;
+        if (Exists(redirected)) {
+            return redirected;
+        }
+    }
+    return windows + "\\" + kFileName;
 }
 
 std::string DefaultPath() {
-    const wchar_t* appData = _wgetenv(L"APPDATA");
-    const std::string old = WindowsFolderPath();
-    if (appData == nullptr || *appData == L'\0') {
+    const std::string appData = KnownFolder(FOLDERID_RoamingAppData);
+    const std::string old = OldPath();
+    if (appData.empty()) {
         return old.empty() ? kFileName : old;
     }
-    const std::string path = Utf8Of(appData) + "\\tarn\\" + kFileName;
+    const std::string path = appData + "\\tarn\\" + kFileName;
     return old.empty() ? path : AdoptSettingsFile(path, old);
 }
 #else
