@@ -7,9 +7,10 @@
 #include "protocol/SearchProgress.h"
 
 // What stopped the command.
-enum class StopCause { kNone, kInterrupt, kTerminate, kHangUp };
+enum class StopCause { kNone, kInterrupt, kTerminate, kHangUp, kConsoleClosed };
 
-// Catches Ctrl+C (and on POSIX SIGTERM and SIGHUP) from now on.
+// Catches Ctrl+C (and on POSIX SIGTERM and SIGHUP; on Windows the console window closing,
+// logoff and shutdown) from now on.
 void InstallStopHandler();
 // True once a stop was asked for.
 bool StopRequested();
@@ -17,7 +18,8 @@ bool StopRequested();
 void RequestStop(StopCause cause);
 // Sets or clears the flag as Ctrl+C does; tests use it to stop a command at a chosen point.
 void SetStopRequested(bool stop);
-// "stopped by Ctrl+C", "stopped by SIGTERM" or "stopped by SIGHUP".
+// "stopped by Ctrl+C", "stopped by SIGTERM", "stopped by SIGHUP" or "stopped as the
+// console closed".
 const char* StopText();
 
 // Ends a controller search before its next ping once a stop was asked for.

@@ -26,6 +26,8 @@ const char* StopText() {
             return "stopped by SIGTERM";
         case StopCause::kHangUp:
             return "stopped by SIGHUP";
+        case StopCause::kConsoleClosed:
+            return "stopped as the console closed";
         case StopCause::kNone:
         case StopCause::kInterrupt:
             break;

@@ -1,0 +1,5 @@
+#include "CtlArguments.h"
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}

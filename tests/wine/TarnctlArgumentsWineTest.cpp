@@ -1,0 +1,55 @@
+// tarnctl.exe started as Windows starts it, under wine: file names beyond the ANSI code
+// page reach the command whole.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "records/Psf.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs tarnctl.exe with the wide command line arguments; its exit status, or -1.
+DWORD RunTarnctl(const std::wstring& arguments) {
+    std::string exe = TARNCTL_EXE;
+    std::replace(exe.begin(), exe.end(), '/', '\\');
+    std::wstring command = L"\"Z:" + fs::path(exe).wstring() + L"\" " + arguments;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        return static_cast<DWORD>(-1);
+    }
+    DWORD status = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &status);
+    } else {
+        TerminateProcess(process.hProcess, 99);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return status;
+}
+
+TEST(TarnctlArgumentsWineTest, ANonAsciiFileNameReachesTheCommandWhole) {
+    // Greek and CJK letters: no ANSI code page holds them all.
+    const fs::path folder = fs::temp_directory_path() / L"tarn-\u03a9-\u6e2c\u8a66";
+    fs::create_directories(folder);
+    const fs::path file = folder / L"line\u03a9.PSF";
+    const std::u8string utf8 = file.u8string();
+    CPsf psf;
+    ASSERT_TRUE(psf.SaveToFile(std::string(utf8.begin(), utf8.end())));
+    const std::wstring quoted = L"\"" + file.wstring() + L"\"";
+    // Equal files: 0; a file not found would answer otherwise.
+    const DWORD status = RunTarnctl(L"psf diff " + quoted + L" " + quoted);
+    fs::remove_all(folder);
+    EXPECT_EQ(0u, status);
+}
+
+}  // namespace
