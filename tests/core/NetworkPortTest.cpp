@@ -24,6 +24,13 @@ public:
         Bytes sent;
         bool closed = false;
         size_t sendRoom = SIZE_MAX;
+        // Once the chunks are out: flood repeated for floodLeft bytes, a chunk per
+        // Receive, each taking a millisecond. The budget bounds a test of a port that
+        // would read on for ever.
+        Bytes flood;
+        size_t floodLeft = 0;
+        size_t floodPhase = 0;
+        size_t handedOut = 0;
     };
     CScriptedSocket(CVirtualClock& clock, Shared& shared) : clock(clock), shared(shared) {}
 
@@ -44,6 +51,16 @@ public:
     SocketResult Receive(unsigned char* buffer, unsigned count, unsigned* got,
                          int waitMs) override {
         *got = 0;
+        if (shared.chunks.empty() && shared.floodLeft > 0 && !shared.flood.empty()) {
+            *got = static_cast<unsigned>(std::min<size_t>(count, shared.floodLeft));
+            for (unsigned i = 0; i < *got; ++i) {
+                buffer[i] = shared.flood[shared.floodPhase++ % shared.flood.size()];
+            }
+            shared.floodLeft -= *got;
+            shared.handedOut += *got;
+            clock.Advance(1);
+            return SocketResult::kDone;
+        }
         if (shared.chunks.empty()) {
             if (shared.closed) {
                 return SocketResult::kClosed;
@@ -226,6 +243,58 @@ TEST_F(NetworkPortTest, ALostOrSilentServerIsReportedByItsAddress) {
     EXPECT_EQ(kPortNotFound, silent->Status());
     EXPECT_STREQ("No answer from 192.0.2.10:4001", silent->StatusText(silent->Status()));
     EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kAnswerWaitMs + 5));
+}
+
+// Floods of every kind a misbehaving server sends: each call of the port ends within its
+// own time, takes a bounded share of the flood, keeps a bounded input and answers a
+// repeated offer once.
+TEST_F(NetworkPortTest, AFloodOfAnyKindEndsEveryCallInTimeAndKeepsTheInputBounded) {
+    struct Flood {
+        const char* name;
+        Bytes start;
+        Bytes pattern;
+        bool losesInput;
+    };
+    const Flood floods[] = {
+        {"IAC NOP", {}, {0xff, 0xf1}, false},
+        {"data 0xFF as IAC IAC", {}, {0xff, 0xff}, true},
+        {"data", {}, {0x55}, true},
+        {"subnegotiation without end", {0xff, 0xfa, 0x2c, 0x65}, {0x41}, true},
+        {"repeated offer", {}, {0xff, 0xfb, 0x01}, false},
+    };
+    constexpr size_t kBudget = size_t{8} << 20;
+    for (const Flood& flood : floods) {
+        SCOPED_TRACE(flood.name);
+        auto port = OpenNegotiated();
+        server.chunks = {flood.start};
+        server.flood = flood.pattern;
+        server.floodLeft = kBudget;
+        server.handedOut = 0;
+
+        uint32_t start = TickCount();
+        EXPECT_EQ(0, port->DiscardInput());
+        EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kDiscardMs + 1));
+        EXPECT_LE(server.handedOut, CNetworkPort::kDiscardBytes + 1024u);
+
+        start = TickCount();
+        port->Read(buffer, sizeof buffer, 200);
+        EXPECT_LE(TicksSince(start), 206u);
+        start = TickCount();
+        EXPECT_EQ(kNoModemResponse, port->Configure(19200, -1, -1, -1));
+        EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kAnswerWaitMs + 1));
+        EXPECT_LT(server.sent.size(), 100u);  // a refusal at most once
+
+        // What stayed unread is at most the limit, and its loss is reported.
+        server.floodLeft = 0;
+        size_t unread = 0;
+        while (port->Read(buffer, 1, 0) == 0) {
+            ++unread;
+        }
+        EXPECT_LE(unread, CNetworkPort::kInputLimit);
+        EXPECT_EQ(flood.losesInput ? 1 : 0, port->InputOverflowFlag(1));
+        EXPECT_EQ(0, port->InputOverflowFlag(0));
+        server = {};
+    }
 }
 
 TEST(NetworkAddressTest, AcceptsTheTwoSchemesWithAPortAndNothingElse) {

@@ -141,18 +141,24 @@ int CNetworkPort::SendPending() {
     return pending.empty() ? 0 : kTimeout;
 }
 
-SocketResult CNetworkPort::Pump(int waitMs) {
+SocketResult CNetworkPort::Pump(int waitMs, unsigned* received) {
     unsigned char chunk[kChunk];
     unsigned got = 0;
     const SocketResult result = socket->Receive(chunk, kChunk, &got, waitMs);
+    if (received != nullptr) {
+        *received = got;
+    }
     if (result != SocketResult::kDone) {
         return result;
     }
     if (!telnetMode) {
         input.insert(input.end(), chunk, chunk + got);
+        LimitInput();
         return result;
     }
     decoder.Feed(chunk, got, input);
+    LimitInput();
+    inputLost = decoder.TakeDropped() > 0 || inputLost;
     for (const CTelnetCommand& command : decoder.TakeCommands()) {
         Handle(command);
     }
@@ -160,14 +166,32 @@ SocketResult CNetworkPort::Pump(int waitMs) {
     return result;
 }
 
-// Agrees to what was offered, refuses everything else, and answers only a change, so
-// that two sides never echo each other's commands for ever.
+void CNetworkPort::LimitInput() {
+    if (input.size() - inputStart <= kInputLimit) {
+        return;
+    }
+    input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(inputStart));
+    input.resize(kInputLimit);
+    inputStart = 0;
+    inputLost = true;
+}
+
+void CNetworkPort::RefuseOnce(std::bitset<256>& refused, unsigned char verb, unsigned char option) {
+    if (!refused.test(option)) {
+        refused.set(option);
+        AppendOption(pending, verb, option);
+    }
+}
+
+// Agrees to what was offered, refuses everything else once, and answers only a change,
+// so that two sides never echo each other's commands for ever and a server that repeats
+// an offer cannot pile up answers it does not read.
 void CNetworkPort::Handle(const CTelnetCommand& command) {
     const unsigned char option = command.option;
     switch (command.verb) {
         case kDo:
             if (!oursOn.test(option)) {
-                AppendOption(pending, kWont, option);
+                RefuseOnce(refusedOurs, kWont, option);
             } else if (option == kComPortOption) {
                 comPortControl = 1;
             }
@@ -180,7 +204,7 @@ void CNetworkPort::Handle(const CTelnetCommand& command) {
             break;
         case kWill:
             if (!Wanted(option)) {
-                AppendOption(pending, kDont, option);
+                RefuseOnce(refusedTheirs, kDont, option);
             }
             break;
         case kSb:
@@ -359,6 +383,16 @@ int CNetworkPort::PutByte(int byte) {
 int CNetworkPort::LineFlag(int) {
     return status < 0 ? status : 0;
 }
+int CNetworkPort::InputOverflowFlag(int clear) {
+    if (status < 0) {
+        return status;
+    }
+    const int lost = inputLost ? 1 : 0;
+    if (clear != -1 && clear != 0) {
+        inputLost = false;
+    }
+    return lost;
+}
 int CNetworkPort::ParityErrorFlag(int clear) {
     return LineFlag(clear);
 }
@@ -380,8 +414,16 @@ int CNetworkPort::DiscardInput() {
         SendComPortCommand(kPurgeData, {kPurgeReceived});
         SendPending();
     }
+    const uint32_t start = TickCount();
+    unsigned taken = 0;
     SocketResult result = SocketResult::kDone;
-    while (status == 0 && (result = Pump(0)) == SocketResult::kDone) {
+    while (status == 0 && taken < kDiscardBytes && TicksSince(start) < kDiscardMs) {
+        unsigned received = 0;
+        result = Pump(0, &received);
+        if (result != SocketResult::kDone) {
+            break;
+        }
+        taken += received;
     }
     if (result == SocketResult::kClosed) {
         return Fail(kDeviceGone, kLostFormat);

@@ -22,6 +22,11 @@ public:
     // a change of the line settings may take.
     static constexpr int kConnectWaitMs = 3000;
     static constexpr int kAnswerWaitMs = 1000;
+    // Unread input kept at most (the bytes beyond it are lost, as a serial port's
+    // overrun loses them), and the bounds of DiscardInput.
+    static constexpr size_t kInputLimit = 16384;
+    static constexpr unsigned kDiscardBytes = 4096;
+    static constexpr int kDiscardMs = 50;
 
     // Connects to address (or takes connection, already made, when given), negotiates the
     // options and applies the nine line values as CComPort does (-1 keeps the server's).
@@ -40,10 +45,15 @@ public:
     // server without line control only has the settings recorded.
     int Configure(long baud, int parity, int wordLength, int stopBits) override;
     int ParityErrorFlag(int clear) override;
+    // 1 when input was lost: more arrived than kInputLimit bytes unread, or the server
+    // sent a subnegotiation longer than the decoder keeps.
+    int InputOverflowFlag(int clear) override;
     int BreakFlag(int clear) override;
     int FramingErrorFlag(int clear) override;
     int OverrunFlag(int clear) override;
-    // Purge the server's buffer (when it controls the line) and what has arrived here.
+    // Purge the server's buffer (when it controls the line) and what has arrived here,
+    // taking at most kDiscardBytes from the connection for at most kDiscardMs: a server
+    // that keeps sending cannot hold the program here.
     int DiscardInput() override;
     int DiscardOutput() override;
     const char* StatusText(int code) const override;
@@ -57,9 +67,14 @@ private:
     void SetControl(int dtr, int rts);
     // Sends what must go out before any data (commands, the rest of a doubled IAC).
     int SendPending();
-    // Waits at most waitMs for bytes from the server and takes them in.
-    SocketResult Pump(int waitMs);
+    // Waits at most waitMs for bytes from the server and takes them in; *received, when
+    // given, tells how many came over the connection.
+    SocketResult Pump(int waitMs, unsigned* received = nullptr);
+    // Drops the unread input beyond kInputLimit.
+    void LimitInput();
     void Handle(const CTelnetCommand& command);
+    // Appends IAC verb option unless refused already holds option, and notes it there.
+    void RefuseOnce(std::bitset<256>& refused, unsigned char verb, unsigned char option);
     void TakeAnswer(const std::vector<unsigned char>& payload);
     void SendComPortCommand(unsigned char command, std::vector<unsigned char> value);
     // Status code with a text naming the server.
@@ -74,8 +89,11 @@ private:
     size_t inputStart = 0;
     std::vector<unsigned char> pending;  // bytes to send before anything else
     std::bitset<256> oursOn;             // options we offered and the server did not refuse
-    int comPortControl = -1;             // -1 not answered yet, 0 refused, 1 agreed
-    unsigned awaited = 0;                // settings answers still missing (bit per command)
+    std::bitset<256> refusedOurs;        // options we answered WONT (once each)
+    std::bitset<256> refusedTheirs;      // options we answered DONT (once each)
+    bool inputLost = false;
+    int comPortControl = -1;  // -1 not answered yet, 0 refused, 1 agreed
+    unsigned awaited = 0;     // settings answers still missing (bit per command)
     long reportedBaud = -1;
     std::string statusDetail;
 };
