@@ -118,6 +118,11 @@ int SearchCommand(const CtlContext& context) {
         context.Tell("search: stopped by Ctrl+C; the controllers found so far are listed");
         return kExitRefused;
     }
+    const std::string ratesNotSet = RatesNotSetText(line.Link());
+    if (!ratesNotSet.empty()) {
+        context.Tell("search: " + ratesNotSet);
+        return kExitPort;
+    }
     return kExitOk;
 }
 

@@ -43,18 +43,23 @@ int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
     return 1;
 }
 
-void CCtlLine::Select(const CtlTarget& target) {
+int CCtlLine::Select(const CtlTarget& target) {
     table[0] = {target.id, target.baudIndex, kFoundMarker, 0};
     StoreControllerEntry(table, target.id, target.baudIndex, kFoundMarker);
     link->SetId(target.id);
-    link->SetBaudIndex(target.baudIndex);
+    return link->Port().Configure(CControllerLink::BaudRateOf(target.baudIndex), -1, -1, -1);
 }
 
 int OpenForTarget(const CtlContext& context, const CtlTarget& target, CCtlLine& line) {
     if (!line.Open(context, target.baudIndex, target.id)) {
         return 0;
     }
-    line.Select(target);
+    // Talking to the controller at another rate than its own would reach another one.
+    const int refused = line.Select(target);
+    if (refused != 0) {
+        context.Tell(TargetText(target) + ": " + line.Link().Port().StatusText(refused));
+        return 0;
+    }
     return 1;
 }
 

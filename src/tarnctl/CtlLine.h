@@ -40,7 +40,8 @@ public:
     CControllerLink& Link() { return *link; }
     ControllerTable& Table() { return table; }
     // Makes target the selection and the link's controller; the table knows it too.
-    void Select(const CtlTarget& target);
+    // 0, or the port's status code when it did not take target's rate.
+    int Select(const CtlTarget& target);
 
 private:
     std::unique_ptr<CCtlVerbose> verbose;

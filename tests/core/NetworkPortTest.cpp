@@ -140,15 +140,23 @@ TEST_F(NetworkPortTest, NegotiatesTheOptionsAndSetsTheLineAsARecordedServerAnswe
     EXPECT_EQ(9600, port->Current().baud);
     EXPECT_EQ('E', port->Current().parity);
 
-    // A server that refuses the COM port control keeps its line as it is; only recorded.
+    // A server that refuses the COM port control keeps its line at the address's fixed
+    // rate; another rate is refused by name, the settings only recorded.
     server = {};
     server.chunks = {{0xff, 0xfe, 0x2c, 0xff, 0xfd, 0x00}};
     auto fixed = Open();
     EXPECT_EQ(0, fixed->Status());
     EXPECT_EQ(0, fixed->ControlsLine());
+    EXPECT_EQ(9600, fixed->FixedBaud());
     EXPECT_EQ(kClientOffers, server.sent);
-    EXPECT_EQ(0, fixed->Configure(38400, -1, -1, -1));
-    EXPECT_EQ(38400, fixed->Current().baud);
+    EXPECT_EQ(0, fixed->Configure(9600, 'N', -1, -1));
+    EXPECT_EQ(kIllegalBaudRate, fixed->Configure(38400, -1, -1, -1));
+    EXPECT_STREQ(
+        "The device server at 192.0.2.10:4001 keeps its line at 9600 baud; 38400 baud cannot "
+        "be set",
+        fixed->StatusText(kIllegalBaudRate));
+    EXPECT_EQ(9600, fixed->Current().baud);
+    EXPECT_EQ('N', fixed->Current().parity);
     EXPECT_EQ(kClientOffers, server.sent);
 }
 
@@ -162,16 +170,24 @@ TEST_F(NetworkPortTest, AnswersSplitAcrossReadsAndAnotherRateThanAskedFor) {
                       0x67, 0x03, 0xff, 0xf0, 0xff, 0xfa, 0x2c, 0x68, 0x02, 0xff, 0xf0}};
     EXPECT_EQ(kIllegalBaudRate, port->Configure(38400, -1, -1, -1));
     EXPECT_EQ(19200, port->Current().baud);
+    EXPECT_STREQ(
+        "The device server at 192.0.2.10:4001 set its line to 19200 baud instead of "
+        "38400 baud",
+        port->StatusText(kIllegalBaudRate));
     EXPECT_EQ(0x00, server.sent[4]);
     EXPECT_EQ(0x96, server.sent[6]);  // 38400 went out as 00 00 96 00
     EXPECT_EQ(0, port->Read(buffer, 1, 0));
     EXPECT_EQ(0x41, buffer[0]);
 
-    // A server that does not answer lets Configure end within its bound.
+    // A server that does not answer lets Configure end within its bound; the rate is
+    // the last one the server reported.
     const uint32_t start = TickCount();
     EXPECT_EQ(kNoModemResponse, port->Configure(9600, -1, -1, -1));
     EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kAnswerWaitMs + 5));
     EXPECT_EQ(0, port->Status());
+    EXPECT_EQ(19200, port->Current().baud);
+    EXPECT_STREQ("The device server at 192.0.2.10:4001 did not confirm 9600 baud",
+                 port->StatusText(kNoModemResponse));
 }
 
 TEST_F(NetworkPortTest, IacIsDoubledOnTheWayOutAndUndoubledOnTheWayIn) {
@@ -203,8 +219,8 @@ TEST_F(NetworkPortTest, RawTcpPassesEveryByteAndOnlyRecordsTheSettings) {
     auto port = Open(CNetworkAddress::Kind::kRawTcp);
     ASSERT_EQ(0, port->Status());
     EXPECT_TRUE(server.sent.empty());
-    EXPECT_EQ(0, port->Configure(38400, -1, -1, -1));
-    EXPECT_EQ(38400, port->Current().baud);
+    EXPECT_EQ(kIllegalBaudRate, port->Configure(38400, -1, -1, -1));
+    EXPECT_EQ(9600, port->Current().baud);
     const unsigned char frame[] = {0xff, 0xfa};
     EXPECT_EQ(0, port->Write(frame, 2, 0));
     EXPECT_EQ((Bytes{0xff, 0xfa}), server.sent);
@@ -306,8 +322,15 @@ TEST(NetworkAddressTest, AcceptsTheTwoSchemesWithAPortAndNothingElse) {
     EXPECT_EQ(CNetworkAddress::Kind::kRawTcp, address.kind);
     EXPECT_EQ("::1", address.host);
     EXPECT_EQ("[::1]:65535", address.HostAndPort());
-    for (const char* text : {"/dev/ttyUSB0", "rfc2217://host", "rfc2217://host:0",
-                             "tcp://host:65536", "tcp://:4001", "tcp://host:40x1", "udp://h:1"}) {
+    EXPECT_EQ(9600, address.fixedBaud);
+    ASSERT_EQ(1, ParseNetworkAddress("tcp://[::1]:4001?baud=19200", &address));
+    EXPECT_EQ("::1", address.host);
+    EXPECT_EQ(4001u, address.port);
+    EXPECT_EQ(19200, address.fixedBaud);
+    for (const char* text :
+         {"/dev/ttyUSB0", "rfc2217://host", "rfc2217://host:0", "tcp://host:65536", "tcp://:4001",
+          "tcp://host:40x1", "udp://h:1", "tcp://h:1?baud=", "tcp://h:1?baud=0",
+          "tcp://h:1?baud=96OO", "tcp://h:1?rate=9600", "tcp://h:1?baud=9600&x=1"}) {
         EXPECT_EQ(0, ParseNetworkAddress(text, &address)) << text;
     }
 }

@@ -26,6 +26,22 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
     link.FindControllers(&table, progress);
 }
 
+std::string RatesNotSetText(const CControllerLink& link) {
+    std::string rates;
+    int count = 0;
+    for (int index = 0; index < kSearchedBaudIndexes; ++index) {
+        if ((link.RatesNotSet() & (1u << index)) != 0) {
+            rates +=
+                (count++ == 0 ? "" : " and ") + std::to_string(CControllerLink::BaudRateOf(index));
+        }
+    }
+    if (count == 0) {
+        return {};
+    }
+    return "The device server did not change the line's rate to " + rates +
+           " baud: no controller was searched at " + (count == 1 ? "that rate." : "those rates.");
+}
+
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
     link.ResumeAll(kBroadcastPauseMs);

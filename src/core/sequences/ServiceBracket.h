@@ -4,6 +4,7 @@
 // the line, in which order and with which pauses, is written once.
 
 #include <cstdint>
+#include <string>
 
 #include "protocol/ControllerTable.h"
 
@@ -28,6 +29,9 @@ void ResumeAfterService(CControllerLink& link, const ControllerTable& table);
 // rate, pauses kSettleMs and asks every ID at every searched rate; table holds the hits.
 // progress, when given, hears how far the search got and may end it before a ping.
 void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* progress = nullptr);
+// What the operator is told after a search that passed over rates the port could not
+// set (a device server that did not follow the change); empty when it set them all.
+std::string RatesNotSetText(const CControllerLink& link);
 // Resumes the controllers the search found, then broadcasts the resume: a controller
 // that heard the broadcast suspend but whose answer to the search was lost is missing
 // from the table, and only the broadcast reaches it.

@@ -16,6 +16,15 @@ constexpr Scheme kSchemes[] = {
 };
 
 constexpr unsigned kLastPort = 65535;
+constexpr std::string_view kBaudQuery = "?baud=";
+
+// The number that is all of digits, or 0.
+template <typename Number>
+Number WholeNumber(std::string_view digits) {
+    Number value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc{} && end == digits.data() + digits.size() ? value : 0;
+}
 
 }  // namespace
 
@@ -30,7 +39,19 @@ int ParseNetworkAddress(const std::string& text, CNetworkAddress* address) {
         if (view.substr(0, scheme.prefix.size()) != scheme.prefix) {
             continue;
         }
-        const std::string_view rest = view.substr(scheme.prefix.size());
+        std::string_view rest = view.substr(scheme.prefix.size());
+        long fixedBaud = CNetworkAddress::kDefaultFixedBaud;
+        const size_t query = rest.find('?');
+        if (query != std::string_view::npos) {
+            if (rest.substr(query, kBaudQuery.size()) != kBaudQuery) {
+                return 0;
+            }
+            fixedBaud = WholeNumber<long>(rest.substr(query + kBaudQuery.size()));
+            if (fixedBaud <= 0 || fixedBaud > kMaxFixedBaud) {
+                return 0;
+            }
+            rest = rest.substr(0, query);
+        }
         const size_t colon = rest.rfind(':');
         if (colon == std::string_view::npos || colon == 0) {
             return 0;
@@ -39,15 +60,11 @@ int ParseNetworkAddress(const std::string& text, CNetworkAddress* address) {
         if (host.front() == '[' && host.back() == ']') {
             host = host.substr(1, host.size() - 2);
         }
-        const std::string_view digits = rest.substr(colon + 1);
-        unsigned port = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), port);
-        if (host.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
-            port == 0 || port > kLastPort) {
+        const unsigned port = WholeNumber<unsigned>(rest.substr(colon + 1));
+        if (host.empty() || port == 0 || port > kLastPort) {
             return 0;
         }
-        *address = CNetworkAddress{scheme.kind, std::string(host), port};
+        *address = CNetworkAddress{scheme.kind, std::string(host), port, fixedBaud};
         return 1;
     }
     return 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "serial/Clock.h"
@@ -53,6 +54,10 @@ unsigned char ParityValue(char parity) {
     return 0;
 }
 
+std::string Rate(long baud) {
+    return std::to_string(baud) + " baud";
+}
+
 bool Wanted(unsigned char option) {
     return option == kBinary || option == kSuppressGoAhead;
 }
@@ -86,6 +91,11 @@ CNetworkPort::CNetworkPort(int number, const CNetworkAddress& where, long baud, 
     }
     current.Adjust(baud, parity, wordLength, stopBits, dtr, rts, xonXoff, rtsCts, dtrDsr);
     status = Configure(-1, -1, -1, -1);
+    // A refused rate leaves the port at the server's rate; whoever needs a rate asks for
+    // it and is told.
+    if (status == kIllegalBaudRate) {
+        status = 0;
+    }
     if (status == kNoModemResponse) {
         status = Fail(kPortNotFound, kNoAnswerFormat);
     } else if (status == 0) {
@@ -101,6 +111,12 @@ int CNetworkPort::Fail(int code, const char* format) {
     statusDetail.assign(static_cast<size_t>(length), '\0');
     std::snprintf(statusDetail.data(), statusDetail.size() + 1, format, where.c_str());
     status = code;
+    return code;
+}
+
+int CNetworkPort::RateFailure(int code, const std::string& text) {
+    rateCode = code;
+    rateDetail = "The device server at " + address.HostAndPort() + " " + text;
     return code;
 }
 
@@ -243,9 +259,14 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
     if (status < 0) {
         return status;
     }
+    const long before = current.baud;
     current.Adjust(baud, parity, wordLength, stopBits, -1, -1, -1, -1, -1);
     if (ControlsLine() == 0) {
-        return 0;
+        current.baud = address.fixedBaud;
+        return baud > 0 && baud != address.fixedBaud
+                   ? RateFailure(kIllegalBaudRate, "keeps its line at " + Rate(address.fixedBaud) +
+                                                       "; " + Rate(baud) + " cannot be set")
+                   : 0;
     }
     // 0 asks the server for the value it uses.
     const unsigned long rate = current.baud > 0 ? static_cast<unsigned long>(current.baud) : 0;
@@ -277,12 +298,16 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
             return status;
         }
     }
-    if (awaited != 0) {
-        return kNoModemResponse;
-    }
     const long asked = current.baud;
+    if (awaited != 0) {
+        current.baud = before;
+        return RateFailure(kNoModemResponse, "did not confirm " + Rate(asked));
+    }
     current.baud = reportedBaud;
-    return asked > 0 && reportedBaud != asked ? kIllegalBaudRate : 0;
+    return asked > 0 && reportedBaud != asked
+               ? RateFailure(kIllegalBaudRate,
+                             "set its line to " + Rate(reportedBaud) + " instead of " + Rate(asked))
+               : 0;
 }
 
 // A server that cannot drive the lines (a pseudo-terminal behind it) does not answer;
@@ -445,5 +470,8 @@ int CNetworkPort::DiscardOutput() {
 }
 
 const char* CNetworkPort::StatusText(int code) const {
-    return code == status && !statusDetail.empty() ? statusDetail.c_str() : RS232::StatusText(code);
+    if (code == status && !statusDetail.empty()) {
+        return statusDetail.c_str();
+    }
+    return code == rateCode ? rateDetail.c_str() : RS232::StatusText(code);
 }

@@ -41,9 +41,12 @@ public:
     int GetByte() override;
     int PutByte(int byte) override;
     // Asks the server for the settings and waits for its answers; the rate it reports
-    // becomes the current rate (kIllegalBaudRate when it is not the one asked for). A
-    // server without line control only has the settings recorded.
+    // becomes the current rate (kIllegalBaudRate when it is not the one asked for,
+    // kNoModemResponse with the rate as it was when it does not answer). A server without
+    // line control only has the settings recorded, and its line keeps the address's fixed
+    // rate: another rate is kIllegalBaudRate. StatusText names the server and the rates.
     int Configure(long baud, int parity, int wordLength, int stopBits) override;
+    long FixedBaud() const override { return ControlsLine() == 0 ? address.fixedBaud : 0; }
     int ParityErrorFlag(int clear) override;
     // 1 when input was lost: more arrived than kInputLimit bytes unread, or the server
     // sent a subnegotiation longer than the decoder keeps.
@@ -79,6 +82,9 @@ private:
     void SendComPortCommand(unsigned char command, std::vector<unsigned char> value);
     // Status code with a text naming the server.
     int Fail(int code, const char* format);
+    // A rate change that did not happen: code with text, which the port's StatusText
+    // gives for code until the next one; the port stays usable.
+    int RateFailure(int code, const std::string& text);
     int LineFlag(int clear);
 
     CNetworkAddress address;
@@ -96,4 +102,6 @@ private:
     unsigned awaited = 0;     // settings answers still missing (bit per command)
     long reportedBaud = -1;
     std::string statusDetail;
+    int rateCode = 0;
+    std::string rateDetail;
 };
