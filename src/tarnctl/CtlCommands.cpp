@@ -67,6 +67,44 @@ std::string SearchResults(const ControllerTable& table, bool json) {
     return json ? JsonArray(objects) + "\n" : text;
 }
 
+// The measurement scans of the scan command, inside its bracket; the exit status.
+int ScanSteps(const CtlContext& context, CCtlLine& line, const CtlTarget& target) {
+    CPsf psf;
+    if (!line.Link().InputPsf(psf)) {
+        TellFailure(context, target, "upload PSF", kPsfNotReceived);
+        return kExitRefused;
+    }
+    const int selection = MeasurementSelection(psf);
+    if (selection == 0) {
+        TellFailure(context, target, "scan", kBothNone);
+        return kExitRefused;
+    }
+    const char* separator = context.options.csv ? "," : " ";
+    std::string header;
+    for (int n = 1; n <= 2; ++n) {
+        if (selection & n) {
+            AppendSeparated(header, separator, MeasName(psf, n));
+        }
+    }
+    context.out << header << '\n';
+    CMeasurementScan scan(selection);
+    for (int i = 0; i < context.options.count && !StopRequested(); ++i) {
+        if (!line.Link().InputScan(scan)) {
+            TellFailure(context, target, "scan", kScanFailed);
+            return kExitRefused;
+        }
+        std::string values;
+        if (selection & 1) {
+            values = std::to_string(scan.Value1());
+        }
+        if (selection & 2) {
+            AppendSeparated(values, separator, std::to_string(scan.Value2()));
+        }
+        context.out << values << '\n';
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 int UsageError(const CtlContext& context, const std::string& text) {
@@ -111,9 +149,16 @@ int SearchCommand(const CtlContext& context) {
     ControllerTable& table = line.Table();
     CStopSearchOnRequest stop;
     SearchLine(line.Link(), table, &stop);
+    // A search cut short by a lost connection lists nothing: its list would be partial.
+    if (line.Outcome(context, kExitOk) != kExitOk) {
+        return kExitPort;
+    }
     // The results go out before the resume, which takes another second.
     context.out << SearchResults(table, context.options.json) << std::flush;
     EndSearch(line.Link(), table);
+    if (line.Outcome(context, kExitOk) != kExitOk) {
+        return kExitPort;
+    }
     if (StopRequested()) {
         context.Tell("search: stopped by Ctrl+C; the controllers found so far are listed");
         return kExitRefused;
@@ -137,8 +182,10 @@ int DiagCommand(const CtlContext& context) {
     }
     CDiagnostics emitter;
     CDiagnostics receiver;
-    if (!DiagnosticsSession(context, line, target, emitter, receiver)) {
-        return kExitRefused;
+    const int read = DiagnosticsSession(context, line, target, emitter, receiver);
+    const int status = line.Outcome(context, read ? kExitOk : kExitRefused);
+    if (status != kExitOk) {
+        return status;
     }
     context.out << DiagnosticsReport(emitter, receiver, context.options.json) << '\n';
     return kExitOk;
@@ -168,7 +215,10 @@ int PartNumberCommand(const CtlContext& context) {
     }
     if (!written) {
         TellFailure(context, target, "part number", kPartNumberNotSet);
-        return kExitRefused;
+    }
+    const int status = line.Outcome(context, written ? kExitOk : kExitRefused);
+    if (status != kExitOk) {
+        return status;
     }
     context.Say(kPartNumberSet);
     return kExitOk;
@@ -209,7 +259,7 @@ int BlankingCommand(const CtlContext& context) {
     CDiagnostics receiver;
     const int done = get ? GetBlankingSession(context, line, target, path, emitter, receiver)
                          : PutBlankingSession(context, line, target, path);
-    return done ? kExitOk : kExitRefused;
+    return line.Outcome(context, done ? kExitOk : kExitRefused);
 }
 
 int ScanCommand(const CtlContext& context) {
@@ -221,39 +271,10 @@ int ScanCommand(const CtlContext& context) {
     if (!OpenForTarget(context, target, line)) {
         return kExitPort;
     }
-    const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
-    CPsf psf;
-    if (!line.Link().InputPsf(psf)) {
-        TellFailure(context, target, "upload PSF", kPsfNotReceived);
-        return kExitRefused;
+    int status = kExitOk;
+    {
+        const CServiceBracket bracket(line.Link(), line.Table(), PortFlush::kDiscard);
+        status = ScanSteps(context, line, target);
     }
-    const int selection = MeasurementSelection(psf);
-    if (selection == 0) {
-        TellFailure(context, target, "scan", kBothNone);
-        return kExitRefused;
-    }
-    const char* separator = context.options.csv ? "," : " ";
-    std::string header;
-    for (int n = 1; n <= 2; ++n) {
-        if (selection & n) {
-            AppendSeparated(header, separator, MeasName(psf, n));
-        }
-    }
-    context.out << header << '\n';
-    CMeasurementScan scan(selection);
-    for (int i = 0; i < context.options.count && !StopRequested(); ++i) {
-        if (!line.Link().InputScan(scan)) {
-            TellFailure(context, target, "scan", kScanFailed);
-            return kExitRefused;
-        }
-        std::string values;
-        if (selection & 1) {
-            values = std::to_string(scan.Value1());
-        }
-        if (selection & 2) {
-            AppendSeparated(values, separator, std::to_string(scan.Value2()));
-        }
-        context.out << values << '\n';
-    }
-    return kExitOk;
+    return line.Outcome(context, status);
 }

@@ -1,6 +1,7 @@
 #include "CtlLine.h"
 
 #include "CtlVerbose.h"
+#include "sequences/ServiceBracket.h"
 #include "settings/ConnectionSettings.h"
 #include "settings/PortFactory.h"
 #include "settings/SettingsPath.h"
@@ -19,28 +20,50 @@ void CtlContext::Say(const std::string& text) const {
     }
 }
 
-int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
+std::unique_ptr<RS232> CCtlLine::OpenLinePort(const CtlContext& context, int baudIndex,
+                                              std::string* name) {
     const CtlOptions& options = context.options;
     const ConnectionChoice choice = ReadConnectionChoice(CSettingsFile(SettingsFilePath()));
     const int portIndex = options.portIndex >= 0 ? options.portIndex : choice.portIndex;
     const char parity = options.parity != 0 ? options.parity : choice.parity;
     const long baud = CControllerLink::BaudRateOf(baudIndex);
-    std::unique_ptr<RS232> port = options.device.empty()
-                                      ? OpenPort(portIndex, baud, parity)
-                                      : OpenSerialDevice(portIndex, baud, parity, options.device);
+    *name = options.device.empty() ? "COM" + std::to_string(portIndex + 1) : options.device;
+    return options.device.empty() ? OpenPort(portIndex, baud, parity)
+                                  : OpenSerialDevice(portIndex, baud, parity, options.device);
+}
+
+int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
+    std::string name;
+    std::unique_ptr<RS232> port = OpenLinePort(context, baudIndex, &name);
     if (port->Status() != kSuccess) {
         // The program's own message, with the device named when it was given.
-        const std::string name =
-            options.device.empty() ? "COM" + std::to_string(portIndex + 1) : options.device;
         context.Tell("Unable to open " + name + ":\n" + port->StatusText(port->Status()));
         return 0;
     }
-    if (options.verbose) {
+    if (context.options.verbose) {
         verbose = std::make_unique<CCtlVerbose>(context.err);
     }
     link = std::make_unique<CControllerLink>(std::move(port), id);
     link->SetControllerTable(&table);
     return 1;
+}
+
+int CCtlLine::Outcome(const CtlContext& context, int status) {
+    if (link == nullptr || link->Port().Status() != kDeviceGone) {
+        return status;
+    }
+    context.Tell(link->Port().StatusText(kDeviceGone));
+    std::string name;
+    std::unique_ptr<RS232> port = OpenLinePort(context, link->GetBaudIndex(), &name);
+    if (port->Status() != kSuccess) {
+        context.Tell(kMayStaySuspended);
+        return kExitPort;
+    }
+    CControllerLink again(std::move(port), link->Id());
+    if (!ResumeAfterLostConnection(again)) {
+        context.Tell(kMayStaySuspended);
+    }
+    return kExitPort;
 }
 
 int CCtlLine::Select(const CtlTarget& target) {

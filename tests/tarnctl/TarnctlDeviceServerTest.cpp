@@ -6,13 +6,14 @@
 
 #include "DeviceServerFaults.h"
 #include "TarnctlRun.h"
+#include "sequences/ServiceBracket.h"
 
 namespace {
 
 // Controllers at each searched rate: A at 9600, H at 19200, C at 38400.
 void AddOnePerRate(CTarnctlLine& ctl) {
     ctl.line.AddController('A', 0);
-    ctl.line.AddController('H', 1);
+    ctl.line.AddController('H', 1)->Psf().SetMeasMode(1, 'C');
     ctl.line.AddController('C', 2);
 }
 
@@ -89,3 +90,81 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
 }
 
 }  // namespace
+
+// The first port the command opens loses its connection at the write lossAt; the ports
+// opened after it are healthy, or do not open at all with reconnectFails.
+CScopedPortFactory LosingServer(CTarnctlLine& ctl, int lossAt, bool reconnectFails, int* opened) {
+    *opened = 0;
+    return CScopedPortFactory(
+        [&ctl, lossAt, reconnectFails, opened](int portNumber, long baud, char parity) {
+            auto sim = std::make_unique<CSimPort>(ctl.line, *ctl.clock, baud, parity, portNumber);
+            if ((*opened)++ > 0 && reconnectFails) {
+                sim->SetStatus(kPortNotFound);
+            }
+            DeviceServerFaults faults;
+            faults.writesBeforeLoss = *opened == 1 ? lossAt : -1;
+            return std::make_unique<CDeviceServerFaultPort>(std::move(sim), faults);
+        });
+}
+
+// The connection lost at every write of a command in turn: the command ends with exit 3
+// and the message naming the server, a search lists nothing or (lost during the resume)
+// the whole list, and the resume sent over a new connection leaves no controller
+// suspended. When the new connection fails too, the operator is told.
+TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodySuspended) {
+    const std::vector<std::vector<std::string>> commands = {{"search"},
+                                                            {"psf", "get", "H@19200"},
+                                                            {"scan", "H@19200", "--count", "3"},
+                                                            {"diag", "H@19200"}};
+    const std::string lost = std::string("tarnctl: ") + CDeviceServerFaultPort::kLostText + "\n";
+    constexpr int kMostWrites = 400;  // bounds the sweep of a command that would not end
+    for (const auto& words : commands) {
+        SCOPED_TRACE(words[0]);
+        std::string whole;
+        {
+            CTarnctlLine clean;
+            AddOnePerRate(clean);
+            const CtlRun run = clean.Run(words);
+            ASSERT_EQ(run.status, 0) << run.err;
+            whole = run.out;
+        }
+        int lossAt = 0;
+        for (; lossAt < kMostWrites; ++lossAt) {
+            CTarnctlLine ctl;
+            AddOnePerRate(ctl);
+            int opened = 0;
+            const CScopedPortFactory server = LosingServer(ctl, lossAt, false, &opened);
+            const CtlRun run = ctl.Run(words);
+            if (run.status == 0) {
+                break;  // the command needed no more writes than that
+            }
+            SCOPED_TRACE("lost at write " + std::to_string(lossAt) + ": " + run.err);
+            EXPECT_EQ(run.status, 3);
+            EXPECT_NE(run.err.find(lost), std::string::npos);
+            EXPECT_EQ(run.err.find("may still be suspended"), std::string::npos);
+            EXPECT_EQ(opened, 2);
+            if (words[0] == "search") {
+                EXPECT_TRUE(run.out.empty() || run.out == whole) << run.out;
+            }
+            ExpectNoneSuspended(ctl);
+        }
+        EXPECT_GE(lossAt, 3);
+        EXPECT_LT(lossAt, kMostWrites);
+    }
+
+    // Lost after the suspends, and no new connection: the operator hears that the
+    // controllers may still be suspended, and the next search resumes them.
+    CTarnctlLine ctl;
+    AddOnePerRate(ctl);
+    int opened = 0;
+    {
+        const CScopedPortFactory server = LosingServer(ctl, 3, true, &opened);
+        const CtlRun run = ctl.Run({"search"});
+        EXPECT_EQ(run.status, 3);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, lost + "tarnctl: " + kMayStaySuspended + "\n");
+        EXPECT_TRUE(ctl.line.Find('C')->IsSuspended());
+    }
+    EXPECT_EQ(ctl.Run({"search"}).out, "A@9600\nC@38400\nH@19200\n");
+    ExpectNoneSuspended(ctl);
+}

@@ -47,6 +47,11 @@ void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeAll(kBroadcastPauseMs);
 }
 
+int ResumeAfterLostConnection(CControllerLink& link) {
+    link.ResumeAll(kBroadcastPauseMs);
+    return link.Port().Status() == 0 ? 1 : 0;
+}
+
 CServiceBracket::CServiceBracket(CControllerLink& link, const ControllerTable& table,
                                  PortFlush flush)
     : link(link), table(table) {

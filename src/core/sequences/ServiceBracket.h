@@ -37,6 +37,14 @@ std::string RatesNotSetText(const CControllerLink& link);
 // from the table, and only the broadcast reaches it.
 void EndSearch(CControllerLink& link, const ControllerTable& table);
 
+// After a lost connection, over a new one: broadcasts the resume at every searched rate
+// the port runs at, so that no controller stays suspended by a network fault. 1 when it
+// went out.
+int ResumeAfterLostConnection(CControllerLink& link);
+// What the operator is told when that was not possible.
+inline constexpr const char* kMayStaySuspended =
+    "The controllers may still be suspended; the next search resumes them.";
+
 // A bracket for a whole command that asks the operator nothing: suspends on
 // construction, resumes on destruction, whichever way the command ends.
 class CServiceBracket {
