@@ -2,6 +2,7 @@
 
 #include "CtlVerbose.h"
 #include "sequences/ServiceBracket.h"
+#include "serial/NetworkAddress.h"
 #include "settings/ConnectionSettings.h"
 #include "settings/PortFactory.h"
 #include "settings/SettingsPath.h"
@@ -27,7 +28,8 @@ std::unique_ptr<RS232> CCtlLine::OpenLinePort(const CtlContext& context, int bau
     const int portIndex = options.portIndex >= 0 ? options.portIndex : choice.portIndex;
     const char parity = options.parity != 0 ? options.parity : choice.parity;
     const long baud = CControllerLink::BaudRateOf(baudIndex);
-    *name = options.device.empty() ? "COM" + std::to_string(portIndex + 1) : options.device;
+    *name = options.device.empty() ? "COM" + std::to_string(portIndex + 1)
+                                   : ShownAddress(options.device);
     return options.device.empty() ? OpenPort(portIndex, baud, parity)
                                   : OpenSerialDevice(portIndex, baud, parity, options.device);
 }

@@ -8,8 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "TempFolder.h"
 #include "serial/Clock.h"
 #include "serial/NetworkPort.h"
+#include "settings/PortFactory.h"
+#include "settings/PortMapping.h"
+#include "settings/SettingsPath.h"
 
 namespace {
 
@@ -36,7 +40,8 @@ public:
 
     SocketResult Send(const unsigned char* data, unsigned count, unsigned* sent,
                       int waitMs) override {
-        if (shared.closed) {
+        // A server's last words arrive before its close is noticed.
+        if (shared.closed && shared.chunks.empty()) {
             return SocketResult::kClosed;
         }
         *sent = static_cast<unsigned>(std::min<size_t>(count, shared.sendRoom));
@@ -152,8 +157,8 @@ TEST_F(NetworkPortTest, NegotiatesTheOptionsAndSetsTheLineAsARecordedServerAnswe
     EXPECT_EQ(0, fixed->Configure(9600, 'N', -1, -1));
     EXPECT_EQ(kIllegalBaudRate, fixed->Configure(38400, -1, -1, -1));
     EXPECT_STREQ(
-        "The device server at 192.0.2.10:4001 keeps its line at 9600 baud; 38400 baud cannot "
-        "be set",
+        "The device server at 192.0.2.10:4001 refused the COM port control and keeps its line "
+        "at 9600 baud; 38400 baud cannot be set",
         fixed->StatusText(kIllegalBaudRate));
     EXPECT_EQ(9600, fixed->Current().baud);
     EXPECT_EQ('N', fixed->Current().parity);
@@ -220,6 +225,10 @@ TEST_F(NetworkPortTest, RawTcpPassesEveryByteAndOnlyRecordsTheSettings) {
     ASSERT_EQ(0, port->Status());
     EXPECT_TRUE(server.sent.empty());
     EXPECT_EQ(kIllegalBaudRate, port->Configure(38400, -1, -1, -1));
+    EXPECT_STREQ(
+        "The device server at 192.0.2.10:4001 keeps its line at 9600 baud; 38400 baud cannot "
+        "be set",
+        port->StatusText(kIllegalBaudRate));
     EXPECT_EQ(9600, port->Current().baud);
     const unsigned char frame[] = {0xff, 0xfa};
     EXPECT_EQ(0, port->Write(frame, 2, 0));
@@ -313,6 +322,43 @@ TEST_F(NetworkPortTest, AFloodOfAnyKindEndsEveryCallInTimeAndKeepsTheInputBounde
     }
 }
 
+// What a server says or does instead of taking up the offers is told in its own words.
+TEST_F(NetworkPortTest, AServerThatWillNotServeIsToldInItsOwnWords) {
+    struct Case {
+        const char* name;
+        Bytes says;
+        bool closes;
+        int status;
+        const char* told;
+    };
+    const Bytes inUse = {'P', 'o', 'r', 't', ' ', 'a', 'l', 'r', 'e',  'a', 'd',
+                         'y', ' ', 'i', 'n', ' ', 'u', 's', 'e', '\r', '\n'};
+    const Case cases[] = {
+        {"text, then closed", inUse, true, kPortInUse,
+         "The device server at 192.0.2.10:4001 refused the connection: Port already in use"},
+        {"closed", {}, true, kDeviceGone, "Connection to 192.0.2.10:4001 lost"},
+        {"silent", {}, false, kPortNotFound, "No answer from 192.0.2.10:4001"},
+        {"WONT COM-PORT-OPTION",
+         {0xff, 0xfc, 0x2c},
+         false,
+         0,
+         "The device server at 192.0.2.10:4001 refused the COM port control and keeps its line "
+         "at 9600 baud; 19200 baud cannot be set"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        server = {};
+        server.chunks = {c.says};
+        server.closed = c.closes;
+        const uint32_t start = TickCount();
+        auto port = Open();
+        EXPECT_LE(TicksSince(start), static_cast<uint32_t>(CNetworkPort::kAnswerWaitMs + 5));
+        EXPECT_EQ(c.status, port->Status());
+        const int told = c.status != 0 ? c.status : port->Configure(19200, -1, -1, -1);
+        EXPECT_STREQ(c.told, port->StatusText(told));
+    }
+}
+
 TEST(NetworkAddressTest, AcceptsTheTwoSchemesWithAPortAndNothingElse) {
     CNetworkAddress address;
     ASSERT_EQ(1, ParseNetworkAddress("rfc2217://192.0.2.10:4001", &address));
@@ -333,6 +379,43 @@ TEST(NetworkAddressTest, AcceptsTheTwoSchemesWithAPortAndNothingElse) {
           "tcp://h:1?baud=96OO", "tcp://h:1?rate=9600", "tcp://h:1?baud=9600&x=1"}) {
         EXPECT_EQ(0, ParseNetworkAddress(text, &address)) << text;
     }
+}
+
+TEST(NetworkAddressTest, ATextOfTheSchemesThatIsNoAddressIsRefusedAndAPasswordNeverShown) {
+    struct Case {
+        const char* text;
+        const char* shown;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {"rfc2217://host", "rfc2217://host", "is not an address of the form rfc2217://host:port"},
+        {"tcp://:80", "tcp://:80", "is not an address of the form tcp://host:port"},
+        {"rfc2217://h:99999", "rfc2217://h:99999",
+         "is not an address of the form rfc2217://host:port"},
+        {"rfc2217://user:secret@h:4001", "rfc2217://h:4001",
+         "carries a user name or password, which a device server does not take; the form is "
+         "rfc2217://host:port"},
+        {"rfc2217://h:4001", "rfc2217://h:4001", ""},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.shown, ShownAddress(c.text)) << c.text;
+        EXPECT_EQ(c.refusal, NetworkAddressRefusal(c.text)) << c.text;
+    }
+
+    // A COM port mapped to such a text is refused by name, not opened as a device.
+    const CTempFolder folder;
+    OverrideSettingsFilePath(folder.File("tarn.INI"));
+    ASSERT_EQ(1, MapPortToDevice(1, "rfc2217://host", SettingsFilePath()));
+    auto mapped = OpenSerialDevice(1, 9600, 'E', "");
+    EXPECT_EQ(kPortNotFound, mapped->Status());
+    EXPECT_STREQ(
+        "COM2 is mapped to 'rfc2217://host', which is not an address of the form "
+        "rfc2217://host:port",
+        mapped->StatusText(mapped->Status()));
+    auto given = OpenSerialDevice(1, 9600, 'E', "tcp://u:pw@h:1");
+    EXPECT_EQ(std::string(given->StatusText(given->Status())).find("pw"), std::string::npos);
+    OverrideSettingsFilePath("");
 }
 
 }  // namespace

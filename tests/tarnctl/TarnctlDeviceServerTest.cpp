@@ -89,8 +89,6 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
     }
 }
 
-}  // namespace
-
 // The first port the command opens loses its connection at the write lossAt; the ports
 // opened after it are healthy, or do not open at all with reconnectFails.
 CScopedPortFactory LosingServer(CTarnctlLine& ctl, int lossAt, bool reconnectFails, int* opened) {
@@ -168,3 +166,15 @@ TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodyS
     EXPECT_EQ(ctl.Run({"search"}).out, "A@9600\nC@38400\nH@19200\n");
     ExpectNoneSuspended(ctl);
 }
+
+TEST(TarnctlDeviceServerTest, AnAddressWithAPasswordIsRefusedWithoutShowingIt) {
+    CTarnctlLine ctl;
+    const CtlRun run = ctl.Run({"diag", "C@19200", "--device", "rfc2217://user:secret@h:4001"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err,
+              "tarnctl: Unable to open rfc2217://h:4001:\n'rfc2217://h:4001' carries a user name "
+              "or password, which a device server does not take; the form is "
+              "rfc2217://host:port\n");
+}
+
+}  // namespace

@@ -25,3 +25,10 @@ struct CNetworkAddress {
 // *address; 0 otherwise.
 inline constexpr long kMaxFixedBaud = 4000000;
 int ParseNetworkAddress(const std::string& text, CNetworkAddress* address);
+
+// For text that begins with a device server's scheme but is not such an address, what is
+// wrong with it, to follow "'<ShownAddress>'"; empty for an address and for any other text.
+std::string NetworkAddressRefusal(const std::string& text);
+// text with any user name and password left out: the one form of an address a message
+// may show.
+std::string ShownAddress(const std::string& text);

@@ -35,6 +35,7 @@ constexpr char kParityLetters[] = "NOEMS";
 constexpr int kReadWaitMs = 5;  // a primitive read, as the operating system's port
 constexpr int kWriteWaitMs = 200;
 constexpr unsigned kChunk = 1024;
+constexpr size_t kRefusalTextMax = 80;  // of a server's refusal, shown
 
 constexpr const char* kNoAnswerFormat = "No answer from %s";
 constexpr const char* kRefusedFormat = "Connection refused by %s";
@@ -134,13 +135,37 @@ int CNetworkPort::Negotiate() {
     const uint32_t start = TickCount();
     while (comPortControl == -1 && status == 0 && TicksSince(start) < kAnswerWaitMs) {
         if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start))) == SocketResult::kClosed) {
-            return Fail(kDeviceGone, kLostFormat);
+            return RefusedOrLost();
         }
     }
     if (status != 0) {
         return status;
     }
     return comPortControl == -1 ? Fail(kPortNotFound, kNoAnswerFormat) : 0;
+}
+
+// A server that will not serve (its port is in use, say) often says why in a line of
+// text and closes the connection.
+int CNetworkPort::RefusedOrLost() {
+    std::string text;
+    for (size_t i = inputStart; i < input.size() && text.size() < kRefusalTextMax; ++i) {
+        const unsigned char byte = input[i];
+        if (byte >= 0x20 && byte < 0x7f) {
+            text += static_cast<char>(byte);
+        } else if (!text.empty() && text.back() != ' ') {
+            text += ' ';
+        }
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    if (text.empty()) {
+        return Fail(kDeviceGone, kLostFormat);
+    }
+    statusDetail =
+        "The device server at " + address.HostAndPort() + " refused the connection: " + text;
+    status = kPortInUse;
+    return status;
 }
 
 int CNetworkPort::SendPending() {
@@ -218,6 +243,13 @@ void CNetworkPort::Handle(const CTelnetCommand& command) {
             }
             oursOn.reset(option);
             break;
+        case kWont:
+            // Not the answer to our offer, but as plain a refusal of the line control.
+            if (option == kComPortOption && comPortControl == -1) {
+                comPortControl = 0;
+                oursOn.reset(option);
+            }
+            break;
         case kWill:
             if (!Wanted(option)) {
                 RefuseOnce(refusedTheirs, kDont, option);
@@ -263,9 +295,11 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
     current.Adjust(baud, parity, wordLength, stopBits, -1, -1, -1, -1, -1);
     if (ControlsLine() == 0) {
         current.baud = address.fixedBaud;
+        const char* why = telnetMode ? "refused the COM port control and keeps its line at "
+                                     : "keeps its line at ";
         return baud > 0 && baud != address.fixedBaud
-                   ? RateFailure(kIllegalBaudRate, "keeps its line at " + Rate(address.fixedBaud) +
-                                                       "; " + Rate(baud) + " cannot be set")
+                   ? RateFailure(kIllegalBaudRate, why + Rate(address.fixedBaud) + "; " +
+                                                       Rate(baud) + " cannot be set")
                    : 0;
     }
     // 0 asks the server for the value it uses.

@@ -67,6 +67,9 @@ public:
 
 private:
     int Negotiate();
+    // The connection closed while the options were negotiated: the server's own text,
+    // when it sent one, as the reason, else the connection lost.
+    int RefusedOrLost();
     void SetControl(int dtr, int rts);
     // Sends what must go out before any data (commands, the rest of a doubled IAC).
     int SendPending();
