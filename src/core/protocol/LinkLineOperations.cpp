@@ -33,8 +33,9 @@ void CControllerLink::FindControllers(ControllerTable* table, CSearchProgress* p
             continue;
         }
         // At a rate the port did not set, a ping would reach the controllers at another.
+        // A port that is gone sets none; that is told as its loss.
         if (!SetBaudIndex(baudIndex)) {
-            ratesNotSet |= 1u << baudIndex;
+            ratesNotSet |= port->Status() == 0 ? 1u << baudIndex : 0u;
             continue;
         }
         for (char controller = kFirstId; controller <= kLastId; ++controller) {

@@ -3,6 +3,7 @@
 #include "protocol/ControllerLink.h"
 #include "protocol/SearchProgress.h"
 #include "serial/Clock.h"
+#include "serial/NetworkPort.h"
 
 void SuspendForService(CControllerLink& link, const ControllerTable& table, PortFlush flush) {
     link.SuspendKnown(&table);
@@ -45,6 +46,11 @@ std::string RatesNotSetText(const CControllerLink& link) {
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
     link.ResumeAll(kBroadcastPauseMs);
+}
+
+bool NetworkConnectionLost(CControllerLink& link) {
+    return link.Port().Status() == kDeviceGone &&
+           dynamic_cast<const CNetworkPort*>(&link.Port()) != nullptr;
 }
 
 int ResumeAfterLostConnection(CControllerLink& link) {

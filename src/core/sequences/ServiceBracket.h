@@ -37,6 +37,8 @@ std::string RatesNotSetText(const CControllerLink& link);
 // from the table, and only the broadcast reaches it.
 void EndSearch(CControllerLink& link, const ControllerTable& table);
 
+// True when the link's port is a device server's connection and it was lost.
+bool NetworkConnectionLost(CControllerLink& link);
 // After a lost connection, over a new one: broadcasts the resume at every searched rate
 // the port runs at, so that no controller stays suspended by a network fault. 1 when it
 // went out.

@@ -19,6 +19,12 @@ int CPingSession::Execute() {
         const CPumpTargetScope target(&notice);
         SearchLine(*Link(), table, &notice);
     }
+    // A search cut short by a lost connection found an unknown part of the line: it
+    // lists nothing, and Run tells the loss.
+    if (NetworkConnectionLost(*Link())) {
+        table = ControllerTable{};
+        return 0;
+    }
     // The list that follows lacks the rates the device server did not set.
     const std::string ratesNotSet = RatesNotSetText(*Link());
     if (!ratesNotSet.empty()) {
