@@ -65,6 +65,13 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
          "tarnctl: search: The device server did not change the line's rate to 19200 baud: no "
          "controller was searched at that rate.\n",
          "H@19200"},
+        {"follows no change",
+         {{9600, 19200, 38400}},
+         "",
+         3,
+         "tarnctl: search: The device server did not change the line's rate to 9600, 19200 and "
+         "38400 baud: no controller was searched at those rates.\n",
+         "A@9600"},
         {"raw at 19200", {{}, 19200}, "H@19200\n", 0, "", "A@9600"},
     };
     for (const Case& c : cases) {

@@ -1,5 +1,8 @@
 #include "sequences/ServiceBracket.h"
 
+#include <string>
+#include <vector>
+
 #include "protocol/ControllerLink.h"
 #include "protocol/SearchProgress.h"
 #include "serial/Clock.h"
@@ -28,19 +31,23 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
 }
 
 std::string RatesNotSetText(const CControllerLink& link) {
-    std::string rates;
-    int count = 0;
+    std::vector<std::string> rates;
     for (int index = 0; index < kSearchedBaudIndexes; ++index) {
         if ((link.RatesNotSet() & (1u << index)) != 0) {
-            rates +=
-                (count++ == 0 ? "" : " and ") + std::to_string(CControllerLink::BaudRateOf(index));
+            rates.push_back(std::to_string(CControllerLink::BaudRateOf(index)));
         }
     }
-    if (count == 0) {
+    if (rates.empty()) {
         return {};
     }
-    return "The device server did not change the line's rate to " + rates +
-           " baud: no controller was searched at " + (count == 1 ? "that rate." : "those rates.");
+    // "9600", "9600 and 19200", "9600, 19200 and 38400"
+    std::string named = rates[0];
+    for (size_t i = 1; i < rates.size(); ++i) {
+        named += (i + 1 == rates.size() ? " and " : ", ") + rates[i];
+    }
+    return "The device server did not change the line's rate to " + named +
+           " baud: no controller was searched at " +
+           (rates.size() == 1 ? "that rate." : "those rates.");
 }
 
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
