@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "TempFolder.h"
+#include "protocol/ControllerLink.h"
+#include "protocol/LineWords.h"
 #include "serial/Clock.h"
 #include "serial/NetworkPort.h"
 #include "settings/PortFactory.h"
@@ -357,6 +359,32 @@ TEST_F(NetworkPortTest, AServerThatWillNotServeIsToldInItsOwnWords) {
         const int told = c.status != 0 ? c.status : port->Configure(19200, -1, -1, -1);
         EXPECT_STREQ(c.told, port->StatusText(told));
     }
+}
+
+// A device server's overlong command is dropped, and the line tap hears of it with the
+// exchange during which it came, and only then.
+TEST_F(NetworkPortTest, AnOverlongCommandIsDroppedAndTheLineTapHearsOfIt) {
+    Bytes overlong = {0xff, 0xfa, 0x2c, 0x65};
+    overlong.resize(overlong.size() + CTelnetDecoder::kMaxPayload + 1, 0x41);
+    overlong.insert(overlong.end(), {0xff, 0xf0});
+    auto port = OpenNegotiated();
+    server.chunks = {overlong};
+    CControllerLink link(std::move(port), 'A');
+    struct CRecorder : CLineObserver {
+        std::vector<CLineExchange> seen;
+        void OnExchange(const CLineExchange& exchange) override { seen.push_back(exchange); }
+        void OnVerdictChanged(LineVerdict) override {}
+    } recorder;
+    const CScopedLineObserver tap(&recorder);
+    EXPECT_EQ(0, link.Ping('A'));
+    EXPECT_EQ(0, link.Ping('A'));
+    ASSERT_EQ(2u, recorder.seen.size());
+    EXPECT_TRUE(recorder.seen[0].inputLost);
+    EXPECT_EQ(
+        "no answer within the limit; input lost: more came than the port keeps, or the "
+        "device server sent an overlong command, dropped",
+        DescribeVerdict(recorder.seen[0]));
+    EXPECT_FALSE(recorder.seen[1].inputLost);
 }
 
 TEST(NetworkAddressTest, AcceptsTheTwoSchemesWithAPortAndNothingElse) {

@@ -70,7 +70,9 @@ std::string HexBytes(const unsigned char* bytes, size_t length) {
     return text;
 }
 
-std::string DescribeVerdict(const CLineExchange& exchange) {
+namespace {
+
+std::string VerdictWords(const CLineExchange& exchange) {
     switch (exchange.verdict) {
         case LineVerdict::kAnswered:
             return "answered";
@@ -94,4 +96,13 @@ std::string DescribeVerdict(const CLineExchange& exchange) {
             return "wrong ID or letter in the reply";
     }
     return "";
+}
+
+}  // namespace
+
+std::string DescribeVerdict(const CLineExchange& exchange) {
+    return VerdictWords(exchange) +
+           (exchange.inputLost ? "; input lost: more came than the port keeps, or the device "
+                                 "server sent an overlong command, dropped"
+                               : "");
 }
