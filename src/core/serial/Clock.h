@@ -45,13 +45,9 @@ CClock& Clock();
 // Installs clock (not owned) for the whole process; nullptr restores the real clock.
 void InstallClock(CClock* clock);
 
-inline uint32_t TickCount() {
-    return Clock().TickCount();
-}
+inline uint32_t TickCount() { return Clock().TickCount(); }
 // Milliseconds from start to now, modulo 2^32, so it survives the wrap-around.
-inline uint32_t TicksSince(uint32_t start) {
-    return TickCount() - start;
-}
+inline uint32_t TicksSince(uint32_t start) { return TickCount() - start; }
 
 // Waits at least ms milliseconds without handling any window message.
 void DelayMs(uint32_t ms);
