@@ -117,13 +117,14 @@ CScopedPortFactory LosingServer(CTarnctlLine& ctl, int lossAt, bool reconnectFai
 // the whole list, and the resume sent over a new connection leaves no controller
 // suspended. When the new connection fails too, the operator is told.
 TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodySuspended) {
+    const CTempFolder saved;
     const std::vector<std::vector<std::string>> commands = {
         {"search"},
         {"psf", "get", "H@19200"},
         {"scan", "H@19200", "--count", "3"},
         {"diag", "H@19200"},
         {"part-number", "H@19200", "000123", "--date-code", "1107"},
-        {"blanking", "get", "H@19200", "-o", "/dev/null"}};
+        {"blanking", "get", "H@19200", "-o", saved.File("H.bfs")}};
     const std::string lost = std::string("tarnctl: ") + CDeviceServerFaultPort::kLostText + "\n";
     constexpr int kMostWrites = 400;  // bounds the sweep of a command that would not end
     for (const auto& words : commands) {
