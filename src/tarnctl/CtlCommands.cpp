@@ -149,13 +149,25 @@ int SearchCommand(const CtlContext& context) {
     ControllerTable& table = line.Table();
     CStopSearchOnRequest stop;
     SearchLine(line.Link(), table, &stop);
+    // A search cut short by a lost connection lists nothing: its list would be partial.
+    if (line.Outcome(context, kExitOk) != kExitOk) {
+        return kExitPort;
+    }
     // The results go out before the resume, which takes another second.
     context.out << SearchResults(table, context.options.json) << std::flush;
     EndSearch(line.Link(), table);
+    if (line.Outcome(context, kExitOk) != kExitOk) {
+        return kExitPort;
+    }
     if (StopRequested()) {
         context.Tell(std::string("search: ") + StopText() +
                      "; the controllers found so far are listed");
         return kExitRefused;
+    }
+    const std::string ratesNotSet = RatesNotSetText(line.Link());
+    if (!ratesNotSet.empty()) {
+        context.Tell("search: " + ratesNotSet);
+        return kExitPort;
     }
     return kExitOk;
 }
@@ -171,9 +183,12 @@ int DiagCommand(const CtlContext& context) {
     }
     CDiagnostics emitter;
     CDiagnostics receiver;
-    if (!line.Held(PortFlush::kDiscard,
-                   [&] { return DiagnosticsSession(context, line, target, emitter, receiver); })) {
-        return kExitRefused;
+    const int read = line.Held(PortFlush::kDiscard, [&] {
+        return DiagnosticsSession(context, line, target, emitter, receiver);
+    });
+    const int status = line.Outcome(context, read ? kExitOk : kExitRefused);
+    if (status != kExitOk) {
+        return status;
     }
     context.out << DiagnosticsReport(emitter, receiver, context.options.json) << '\n';
     return kExitOk;
@@ -206,7 +221,10 @@ int PartNumberCommand(const CtlContext& context) {
     }
     if (!written) {
         TellFailure(context, target, "part number", kPartNumberNotSet);
-        return kExitRefused;
+    }
+    const int status = line.Outcome(context, written ? kExitOk : kExitRefused);
+    if (status != kExitOk) {
+        return status;
     }
     context.Say(kPartNumberSet);
     return kExitOk;
@@ -249,7 +267,7 @@ int BlankingCommand(const CtlContext& context) {
         return get ? GetBlankingSession(context, line, target, path, emitter, receiver)
                    : PutBlankingSession(context, line, target, path);
     });
-    return done ? kExitOk : kExitRefused;
+    return line.Outcome(context, done ? kExitOk : kExitRefused);
 }
 
 int ScanCommand(const CtlContext& context) {
@@ -262,9 +280,10 @@ int ScanCommand(const CtlContext& context) {
         return kExitPort;
     }
     const int scanned = line.Held(PortFlush::kDiscard, [&] { return Scan(context, line, target); });
+    int status = scanned ? kExitOk : kExitRefused;
     if (scanned && StopRequested()) {
         TellFailure(context, target, "scan", StopText());
-        return kExitRefused;
+        status = kExitRefused;
     }
-    return scanned ? kExitOk : kExitRefused;
+    return line.Outcome(context, status);
 }

@@ -30,7 +30,8 @@ commands:
 
 options of every command (--opt=value works as well as --opt value):
   --port COMn      the COM port (default: the settings file's, else COM2)
-  --device PATH    open this serial device instead of the COM port's
+  --device PATH    open this serial device instead of the COM port's, or a device
+                   server: rfc2217://HOST:PORT, tcp://HOST:PORT?baud=N (one rate)
   --parity E|O|N|M|S   the line's parity (default: the settings file's, else E)
   --json           results as JSON (search, psf get/show/diff, diag, backup's files)
   -q, --quiet      no result lines, only errors
@@ -41,7 +42,8 @@ The settings file is the program's own (its "Ports" section maps COM ports to de
 TARN_SETTINGS names another file).
 
 exit status: 0 success, 1 a controller refused or did not answer (or a file could not
-be used), 2 usage error, 3 the port could not be opened.
+be used), 2 usage error, 3 the port could not be opened, the connection to a device
+server was lost, or the server did not change the line's rate.
 )";
 
 constexpr std::array<CtlCommandHelp, 8> kCommands = {{

@@ -1,6 +1,8 @@
 #include "CtlLine.h"
 
 #include "CtlVerbose.h"
+#include "sequences/ServiceBracket.h"
+#include "serial/NetworkAddress.h"
 #include "settings/ConnectionSettings.h"
 #include "settings/PortFactory.h"
 #include "settings/SettingsPath.h"
@@ -19,23 +21,28 @@ void CtlContext::Say(const std::string& text) const {
     }
 }
 
-int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
+std::unique_ptr<RS232> CCtlLine::OpenLinePort(const CtlContext& context, int baudIndex,
+                                              std::string* name) {
     const CtlOptions& options = context.options;
     const ConnectionChoice choice = ReadConnectionChoice(CSettingsFile(SettingsFilePath()));
     const int portIndex = options.portIndex >= 0 ? options.portIndex : choice.portIndex;
     const char parity = options.parity != 0 ? options.parity : choice.parity;
     const long baud = CControllerLink::BaudRateOf(baudIndex);
-    std::unique_ptr<RS232> port = options.device.empty()
-                                      ? OpenPort(portIndex, baud, parity)
-                                      : OpenSerialDevice(portIndex, baud, parity, options.device);
+    *name = options.device.empty() ? "COM" + std::to_string(portIndex + 1)
+                                   : ShownAddress(options.device);
+    return options.device.empty() ? OpenPort(portIndex, baud, parity)
+                                  : OpenSerialDevice(portIndex, baud, parity, options.device);
+}
+
+int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
+    std::string name;
+    std::unique_ptr<RS232> port = OpenLinePort(context, baudIndex, &name);
     if (port->Status() != kSuccess) {
         // The program's own message, with the device named when it was given.
-        const std::string name =
-            options.device.empty() ? "COM" + std::to_string(portIndex + 1) : options.device;
         context.Tell("Unable to open " + name + ":\n" + port->StatusText(port->Status()));
         return 0;
     }
-    if (options.verbose) {
+    if (context.options.verbose) {
         verbose = std::make_unique<CCtlVerbose>(context.err);
     }
     link = std::make_unique<CControllerLink>(std::move(port), id);
@@ -43,11 +50,29 @@ int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
     return 1;
 }
 
-void CCtlLine::Select(const CtlTarget& target) {
+int CCtlLine::Outcome(const CtlContext& context, int status) {
+    if (link == nullptr || link->Port().Status() != kDeviceGone) {
+        return status;
+    }
+    context.Tell(link->Port().StatusText(kDeviceGone));
+    std::string name;
+    std::unique_ptr<RS232> port = OpenLinePort(context, link->GetBaudIndex(), &name);
+    if (port->Status() != kSuccess) {
+        context.Tell(kMayStaySuspended);
+        return kExitPort;
+    }
+    CControllerLink again(std::move(port), link->Id());
+    if (!ResumeAfterLostConnection(again)) {
+        context.Tell(kMayStaySuspended);
+    }
+    return kExitPort;
+}
+
+int CCtlLine::Select(const CtlTarget& target) {
     table[0] = {target.id, target.baudIndex, kFoundMarker, 0};
     StoreControllerEntry(table, target.id, target.baudIndex, kFoundMarker);
     link->SetId(target.id);
-    link->SetBaudIndex(target.baudIndex);
+    return link->Port().Configure(CControllerLink::BaudRateOf(target.baudIndex), -1, -1, -1);
 }
 
 int CCtlLine::Held(PortFlush flush, const std::function<int()>& session) {
@@ -59,7 +84,12 @@ int OpenForTarget(const CtlContext& context, const CtlTarget& target, CCtlLine& 
     if (!line.Open(context, target.baudIndex, target.id)) {
         return 0;
     }
-    line.Select(target);
+    // Talking to the controller at another rate than its own would reach another one.
+    const int refused = line.Select(target);
+    if (refused != 0) {
+        context.Tell(TargetText(target) + ": " + line.Link().Port().StatusText(refused));
+        return 0;
+    }
     return 1;
 }
 

@@ -19,7 +19,7 @@
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;  // the controller refused or did not answer
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitPort = 3;  // the port could not be opened
+inline constexpr int kExitPort = 3;  // the port could not be opened, or the connection was lost
 
 // What every command works with.
 struct CtlContext {
@@ -40,15 +40,25 @@ public:
     int Open(const CtlContext& context, int baudIndex, char id);
 
     CControllerLink& Link() { return *link; }
+    // The exit status of a command that ended with status: kExitPort when the connection
+    // was lost on the way. That is told, and the resume is broadcast over a new
+    // connection (once; when that fails too, the operator is told the controllers may
+    // still be suspended).
+    int Outcome(const CtlContext& context, int status);
     ControllerTable& Table() { return table; }
     // Makes target the selection and the link's controller; the table knows it too.
-    void Select(const CtlTarget& target);
+    // 0, or the port's status code when it did not take target's rate.
+    int Select(const CtlTarget& target);
     // Runs session with the whole line held quiet: every controller suspended before it
     // and resumed after, by the broadcast at every rate, since a command addressed to one
     // controller does not know the others. Answers what session answered.
     int Held(PortFlush flush, const std::function<int()>& session);
 
 private:
+    // The port as the options and the settings file choose it, at baudIndex.
+    static std::unique_ptr<RS232> OpenLinePort(const CtlContext& context, int baudIndex,
+                                               std::string* name);
+
     std::unique_ptr<CCtlVerbose> verbose;
     std::unique_ptr<CControllerLink> link;
     ControllerTable table{};

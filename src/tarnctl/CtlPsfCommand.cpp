@@ -19,9 +19,10 @@ int LoadPsf(const CtlContext& context, const std::string& source, CPsf& psf, int
             *status = kExitPort;
             return 0;
         }
-        *status = kExitRefused;
-        return line.Held(PortFlush::kKeep,
-                         [&] { return ReadPsfSession(context, line, target, psf); });
+        const int read = line.Held(PortFlush::kKeep,
+                                   [&] { return ReadPsfSession(context, line, target, psf); });
+        *status = line.Outcome(context, read ? kExitOk : kExitRefused);
+        return *status == kExitOk ? 1 : 0;
     }
     if (!psf.LoadFromFile(source)) {
         context.Tell(source + ": " + kPsfFileNotCompatible);
@@ -74,9 +75,11 @@ int PutPsf(const CtlContext& context) {
         return kExitPort;
     }
     CtlTarget moved;
-    if (!line.Held(PortFlush::kKeep,
-                   [&] { return PutPsfSession(context, line, target, psf, &moved); })) {
-        return kExitRefused;
+    const int put = line.Held(PortFlush::kKeep,
+                              [&] { return PutPsfSession(context, line, target, psf, &moved); });
+    const int status = line.Outcome(context, put ? kExitOk : kExitRefused);
+    if (status != kExitOk) {
+        return status;
     }
     context.Say(std::string(kPsfAccepted) +
                 (moved.id != target.id || moved.baudIndex != target.baudIndex

@@ -107,7 +107,13 @@ TEST_F(DeviceServerEndToEndTest, FoundThroughTheServerWhichStopsInTheScanLoopAnd
     Run(kCmdAlignment);
     ASSERT_TRUE(stop.Done());
     EXPECT_LT(MsSince(stoppedAt), kReportBoundMs);
-    EXPECT_EQ(prompts.Texts(), (Texts{"Unable to Input Scan.", "Unable to exit alignment mode"}));
+    // The loss is told with the server's address; the resume cannot go out while the
+    // server is away.
+    EXPECT_EQ(prompts.Texts(),
+              (Texts{"Unable to Input Scan.", "Unable to exit alignment mode",
+                     "Connection to 127.0.0.1:" + std::to_string(proxy->Port()) +
+                         " lost\nThe controllers may still be suspended; the next search "
+                         "resumes them."}));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 
     ASSERT_TRUE(proxy->Start());

@@ -75,7 +75,9 @@ TEST_F(PortSetupDlgTest, ADeviceServerAddressIsStoredInsteadOfADevice) {
     address->setText("rfc2217://192.0.2.10");
     PressOk(dialog);
     EXPECT_EQ(std::vector<std::string>{"Enter the device server's address as "
-                                       "rfc2217://host:port or tcp://host:port."},
+                                       "rfc2217://host:port or tcp://host:port (a raw "
+                                       "server's line rate after ?baud=, as in "
+                                       "tcp://host:port?baud=19200)."},
               prompts.Texts());
     EXPECT_TRUE(dialog.isVisible());
 
@@ -111,13 +113,14 @@ TEST_F(PortSetupDlgTest, TestTellsWhatAnsweredAtTheAddress) {
     const std::string raw = [&] {
         const CIdleListener listener;
         const std::string where = "127.0.0.1:" + std::to_string(listener.Port());
-        address->setText(QString::fromStdString("tcp://" + where));
+        address->setText(QString::fromStdString("tcp://" + where + "?baud=19200"));
         test->click();
         return where;
     }();
     EXPECT_EQ((std::vector<std::string>{
                   "No connection:\nConnection refused by " + closed,
-                  raw + " answers.\nIts serial line settings are fixed on the server."}),
+                  raw + " answers.\nIts serial line settings are fixed on the server: the "
+                        "program uses the line at 19200 baud only."}),
               prompts.Texts());
     EXPECT_EQ("<none>", settings.Read());
 

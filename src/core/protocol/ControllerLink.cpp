@@ -133,6 +133,7 @@ CLineExchange CControllerLink::Observed(const CExchange& exchange, uint32_t star
     } else if (outOfStep) {
         observed.verdict = LineVerdict::kOutOfStep;
     }
+    observed.inputLost = port->InputOverflowFlag(1) == 1;
     return observed;
 }
 

@@ -104,7 +104,11 @@ public:
     // Line-wide operations; each leaves the port at the baud index it found.
     // Pings every ID at 9600, 19200 and 38400 and records who answered in table. With a
     // progress object, it is asked before each ping and may end the search there.
+    // A rate the port cannot run at (its rate is fixed at another) is passed over; a rate
+    // the port refused is passed over too, and noted in RatesNotSet.
     void FindControllers(ControllerTable* table, CSearchProgress* progress = nullptr);
+    // The searched rates the last FindControllers could not set, a bit per baud index.
+    unsigned RatesNotSet() const { return ratesNotSet; }
     // Broadcasts Suspend at every searched rate; the last Suspend result.
     int SuspendAll(long waitMs);
     // Broadcasts Resume at every searched rate, so that it also reaches a controller that
@@ -136,8 +140,11 @@ private:
     int SendWithoutReply(char frameId, char command, long waitMs);
     // Sends command to every controller the table knows, at its own rate.
     int SendToKnown(const ControllerTable* table, char command);
-    // Broadcasts command at every searched rate, pausing waitMs after each.
+    // Broadcasts command at every searched rate the port can run at, pausing waitMs
+    // after each.
     int SendToAll(char command, long waitMs);
+    // False when the port's rate is fixed at another than BaudRateOf(baudIndex).
+    bool RunsAt(int baudIndex) const;
     // Drops the input until the line has been quiet for a moment: the rest of a spoilt
     // reply may still be on its way.
     void DrainInput();
@@ -156,6 +163,7 @@ private:
     char id;
     ControllerTable* controllerTable = nullptr;
     bool busy = false;
+    unsigned ratesNotSet = 0;
     // The last reply came out of step: the next transaction that does not discard its
     // input anyway first drains it, so that one spoilt reply does not shift every later
     // one.

@@ -25,6 +25,9 @@ struct CLineExchange {
     std::vector<unsigned char> reply;  // the bytes that came
     unsigned expected = 0;             // reply bytes the command waits for; 0 for none
     LineVerdict verdict = LineVerdict::kAnswered;
+    // The port lost input meanwhile: more came than it keeps, or a device server sent a
+    // command longer than it takes (dropped).
+    bool inputLost = false;
 };
 
 class CLineObserver {

@@ -36,6 +36,32 @@ constexpr CommandWords kCommandWords[] = {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
+std::string VerdictWords(const CLineExchange& exchange) {
+    switch (exchange.verdict) {
+        case LineVerdict::kAnswered:
+            return "answered";
+        case LineVerdict::kSent:
+            return "sent, no reply expected";
+        case LineVerdict::kNotSent:
+            return "not sent: the write did not complete";
+        case LineVerdict::kNoAnswer:
+            return "no answer within the limit";
+        case LineVerdict::kShort: {
+            char text[64];
+            std::snprintf(text, sizeof text, "short, %u of %u bytes",
+                          static_cast<unsigned>(exchange.reply.size()), exchange.expected);
+            return text;
+        }
+        case LineVerdict::kOutOfStep:
+            return "out of step, line drained";
+        case LineVerdict::kChecksumWrong:
+            return "checksum wrong";
+        case LineVerdict::kWrongReply:
+            return "wrong ID or letter in the reply";
+    }
+    return "";
+}
+
 }  // namespace
 
 std::string DescribeRequest(const unsigned char* request, size_t length) {
@@ -71,27 +97,8 @@ std::string HexBytes(const unsigned char* bytes, size_t length) {
 }
 
 std::string DescribeVerdict(const CLineExchange& exchange) {
-    switch (exchange.verdict) {
-        case LineVerdict::kAnswered:
-            return "answered";
-        case LineVerdict::kSent:
-            return "sent, no reply expected";
-        case LineVerdict::kNotSent:
-            return "not sent: the write did not complete";
-        case LineVerdict::kNoAnswer:
-            return "no answer within the limit";
-        case LineVerdict::kShort: {
-            char text[64];
-            std::snprintf(text, sizeof text, "short, %u of %u bytes",
-                          static_cast<unsigned>(exchange.reply.size()), exchange.expected);
-            return text;
-        }
-        case LineVerdict::kOutOfStep:
-            return "out of step, line drained";
-        case LineVerdict::kChecksumWrong:
-            return "checksum wrong";
-        case LineVerdict::kWrongReply:
-            return "wrong ID or letter in the reply";
-    }
-    return "";
+    return VerdictWords(exchange) +
+           (exchange.inputLost ? "; input lost: more came than the port keeps, or the device "
+                                 "server sent an overlong command, dropped"
+                               : "");
 }

@@ -27,8 +27,17 @@ void CControllerLink::FindControllers(ControllerTable* table, CSearchProgress* p
         return;
     }
     CBaudRestorer restorer(*this);
+    ratesNotSet = 0;
     for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes; ++baudIndex) {
-        SetBaudIndex(baudIndex);
+        if (!RunsAt(baudIndex)) {
+            continue;
+        }
+        // At a rate the port did not set, a ping would reach the controllers at another.
+        // A port that is gone sets none; that is told as its loss.
+        if (!SetBaudIndex(baudIndex)) {
+            ratesNotSet |= port->Status() == 0 ? 1u << baudIndex : 0u;
+            continue;
+        }
         for (char controller = kFirstId; controller <= kLastId; ++controller) {
             if (progress != nullptr && !progress->BeforePing(controller, baudIndex)) {
                 return;
@@ -45,10 +54,18 @@ int CControllerLink::SendToAll(char command, long waitMs) {
     CBaudRestorer restorer(*this);
     int result = 1;
     for (int baudIndex = 0; baudIndex < kSearchedBaudIndexes && result; ++baudIndex) {
-        SetBaudIndex(baudIndex);
-        result = SendWithoutReply(kBroadcastId, command, waitMs);
+        if (RunsAt(baudIndex)) {
+            // Sent even when the server did not confirm the rate: it may have set it.
+            SetBaudIndex(baudIndex);
+            result = SendWithoutReply(kBroadcastId, command, waitMs);
+        }
     }
     return result;
+}
+
+bool CControllerLink::RunsAt(int baudIndex) const {
+    const long fixed = port->FixedBaud();
+    return fixed == 0 || fixed == BaudRateOf(baudIndex);
 }
 
 int CControllerLink::SuspendAll(long waitMs) {

@@ -1,8 +1,12 @@
 #include "sequences/ServiceBracket.h"
 
+#include <string>
+#include <vector>
+
 #include "protocol/ControllerLink.h"
 #include "protocol/SearchProgress.h"
 #include "serial/Clock.h"
+#include "serial/NetworkPort.h"
 
 void SuspendForService(CControllerLink& link, const ControllerTable& table, PortFlush flush) {
     link.SuspendKnown(&table);
@@ -26,9 +30,39 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
     link.FindControllers(&table, progress);
 }
 
+std::string RatesNotSetText(const CControllerLink& link) {
+    std::vector<std::string> rates;
+    for (int index = 0; index < kSearchedBaudIndexes; ++index) {
+        if ((link.RatesNotSet() & (1u << index)) != 0) {
+            rates.push_back(std::to_string(CControllerLink::BaudRateOf(index)));
+        }
+    }
+    if (rates.empty()) {
+        return {};
+    }
+    // "9600", "9600 and 19200", "9600, 19200 and 38400"
+    std::string named = rates[0];
+    for (size_t i = 1; i < rates.size(); ++i) {
+        named += (i + 1 == rates.size() ? " and " : ", ") + rates[i];
+    }
+    return "The device server did not change the line's rate to " + named +
+           " baud: no controller was searched at " +
+           (rates.size() == 1 ? "that rate." : "those rates.");
+}
+
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
     link.ResumeAll(kBroadcastPauseMs);
+}
+
+bool NetworkConnectionLost(CControllerLink& link) {
+    return link.Port().Status() == kDeviceGone &&
+           dynamic_cast<const CNetworkPort*>(&link.Port()) != nullptr;
+}
+
+int ResumeAfterLostConnection(CControllerLink& link) {
+    link.ResumeAll(kBroadcastPauseMs);
+    return link.Port().Status() == 0 ? 1 : 0;
 }
 
 CLineHold::CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,

@@ -5,6 +5,7 @@
 // order and with which pauses, is written once.
 
 #include <cstdint>
+#include <string>
 
 #include "protocol/ControllerTable.h"
 
@@ -29,10 +30,23 @@ void ResumeAfterService(CControllerLink& link, const ControllerTable& table);
 // rate, pauses kSettleMs and asks every ID at every searched rate; table holds the hits.
 // progress, when given, hears how far the search got and may end it before a ping.
 void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* progress = nullptr);
+// What the operator is told after a search that passed over rates the port could not
+// set (a device server that did not follow the change); empty when it set them all.
+std::string RatesNotSetText(const CControllerLink& link);
 // Resumes the controllers the search found, then broadcasts the resume: a controller
 // that heard the broadcast suspend but whose answer to the search was lost is missing
 // from the table, and only the broadcast reaches it.
 void EndSearch(CControllerLink& link, const ControllerTable& table);
+
+// True when the link's port is a device server's connection and it was lost.
+bool NetworkConnectionLost(CControllerLink& link);
+// After a lost connection, over a new one: broadcasts the resume at every searched rate
+// the port runs at, so that no controller stays suspended by a network fault. 1 when it
+// went out.
+int ResumeAfterLostConnection(CControllerLink& link);
+// What the operator is told when that was not possible.
+inline constexpr const char* kMayStaySuspended =
+    "The controllers may still be suspended; the next search resumes them.";
 
 // Which controllers a CLineHold suspends: those the table knows, or, when the line's
 // controllers are not known, all of them by the search's broadcast at every rate.

@@ -16,6 +16,30 @@ constexpr Scheme kSchemes[] = {
 };
 
 constexpr unsigned kLastPort = 65535;
+constexpr std::string_view kBaudQuery = "?baud=";
+
+// The number that is all of digits, or 0.
+template <typename Number>
+Number WholeNumber(std::string_view digits) {
+    Number value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    return error == std::errc{} && end == digits.data() + digits.size() ? value : 0;
+}
+
+const Scheme* SchemeOf(std::string_view text) {
+    for (const Scheme& scheme : kSchemes) {
+        if (text.substr(0, scheme.prefix.size()) == scheme.prefix) {
+            return &scheme;
+        }
+    }
+    return nullptr;
+}
+
+// The length of "user:password@" at the start of what follows the scheme, 0 without.
+size_t UserInfoEnd(std::string_view rest) {
+    const size_t at = rest.substr(0, rest.find_first_of("/?")).rfind('@');
+    return at == std::string_view::npos ? 0 : at + 1;
+}
 
 }  // namespace
 
@@ -25,30 +49,62 @@ std::string CNetworkAddress::HostAndPort() const {
 }
 
 int ParseNetworkAddress(const std::string& text, CNetworkAddress* address) {
-    for (const Scheme& scheme : kSchemes) {
-        const std::string_view view(text);
-        if (view.substr(0, scheme.prefix.size()) != scheme.prefix) {
-            continue;
-        }
-        const std::string_view rest = view.substr(scheme.prefix.size());
-        const size_t colon = rest.rfind(':');
-        if (colon == std::string_view::npos || colon == 0) {
-            return 0;
-        }
-        std::string_view host = rest.substr(0, colon);
-        if (host.front() == '[' && host.back() == ']') {
-            host = host.substr(1, host.size() - 2);
-        }
-        const std::string_view digits = rest.substr(colon + 1);
-        unsigned port = 0;
-        const auto [end, error] =
-            std::from_chars(digits.data(), digits.data() + digits.size(), port);
-        if (host.empty() || error != std::errc{} || end != digits.data() + digits.size() ||
-            port == 0 || port > kLastPort) {
-            return 0;
-        }
-        *address = CNetworkAddress{scheme.kind, std::string(host), port};
-        return 1;
+    const Scheme* scheme = SchemeOf(text);
+    if (scheme == nullptr) {
+        return 0;
     }
-    return 0;
+    std::string_view rest = std::string_view(text).substr(scheme->prefix.size());
+    if (UserInfoEnd(rest) != 0) {
+        return 0;
+    }
+    long fixedBaud = CNetworkAddress::kDefaultFixedBaud;
+    const size_t query = rest.find('?');
+    if (query != std::string_view::npos) {
+        if (rest.substr(query, kBaudQuery.size()) != kBaudQuery) {
+            return 0;
+        }
+        fixedBaud = WholeNumber<long>(rest.substr(query + kBaudQuery.size()));
+        if (fixedBaud <= 0 || fixedBaud > kMaxFixedBaud) {
+            return 0;
+        }
+        rest = rest.substr(0, query);
+    }
+    const size_t colon = rest.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) {
+        return 0;
+    }
+    std::string_view host = rest.substr(0, colon);
+    if (host.front() == '[' && host.back() == ']') {
+        host = host.substr(1, host.size() - 2);
+    }
+    const unsigned port = WholeNumber<unsigned>(rest.substr(colon + 1));
+    if (host.empty() || port == 0 || port > kLastPort) {
+        return 0;
+    }
+    *address = CNetworkAddress{scheme->kind, std::string(host), port, fixedBaud};
+    return 1;
+}
+
+std::string NetworkAddressRefusal(const std::string& text) {
+    const Scheme* scheme = SchemeOf(text);
+    CNetworkAddress address;
+    if (scheme == nullptr || ParseNetworkAddress(text, &address) != 0) {
+        return {};
+    }
+    const std::string form = std::string(scheme->prefix) + "host:port";
+    if (UserInfoEnd(std::string_view(text).substr(scheme->prefix.size())) != 0) {
+        return "carries a user name or password, which a device server does not take; the "
+               "form is " +
+               form;
+    }
+    return "is not an address of the form " + form;
+}
+
+std::string ShownAddress(const std::string& text) {
+    const Scheme* scheme = SchemeOf(text);
+    if (scheme == nullptr) {
+        return text;
+    }
+    const size_t skip = UserInfoEnd(std::string_view(text).substr(scheme->prefix.size()));
+    return std::string(scheme->prefix) + text.substr(scheme->prefix.size() + skip);
 }

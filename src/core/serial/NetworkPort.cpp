@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <utility>
 
 #include "serial/Clock.h"
@@ -34,6 +35,7 @@ constexpr char kParityLetters[] = "NOEMS";
 constexpr int kReadWaitMs = 5;  // a primitive read, as the operating system's port
 constexpr int kWriteWaitMs = 200;
 constexpr unsigned kChunk = 1024;
+constexpr size_t kRefusalTextMax = 80;  // of a server's refusal, shown
 
 constexpr const char* kNoAnswerFormat = "No answer from %s";
 constexpr const char* kRefusedFormat = "Connection refused by %s";
@@ -51,6 +53,10 @@ unsigned char ParityValue(char parity) {
         }
     }
     return 0;
+}
+
+std::string Rate(long baud) {
+    return std::to_string(baud) + " baud";
 }
 
 bool Wanted(unsigned char option) {
@@ -86,6 +92,11 @@ CNetworkPort::CNetworkPort(int number, const CNetworkAddress& where, long baud, 
     }
     current.Adjust(baud, parity, wordLength, stopBits, dtr, rts, xonXoff, rtsCts, dtrDsr);
     status = Configure(-1, -1, -1, -1);
+    // A refused rate leaves the port at the server's rate; whoever needs a rate asks for
+    // it and is told.
+    if (status == kIllegalBaudRate) {
+        status = 0;
+    }
     if (status == kNoModemResponse) {
         status = Fail(kPortNotFound, kNoAnswerFormat);
     } else if (status == 0) {
@@ -104,6 +115,12 @@ int CNetworkPort::Fail(int code, const char* format) {
     return code;
 }
 
+int CNetworkPort::RateFailure(int code, const std::string& text) {
+    rateCode = code;
+    rateDetail = "The device server at " + address.HostAndPort() + " " + text;
+    return code;
+}
+
 int CNetworkPort::Negotiate() {
     for (const unsigned char option : {kBinary, kSuppressGoAhead}) {
         AppendOption(pending, kWill, option);
@@ -118,13 +135,37 @@ int CNetworkPort::Negotiate() {
     const uint32_t start = TickCount();
     while (comPortControl == -1 && status == 0 && TicksSince(start) < kAnswerWaitMs) {
         if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start))) == SocketResult::kClosed) {
-            return Fail(kDeviceGone, kLostFormat);
+            return RefusedOrLost();
         }
     }
     if (status != 0) {
         return status;
     }
     return comPortControl == -1 ? Fail(kPortNotFound, kNoAnswerFormat) : 0;
+}
+
+// A server that will not serve (its port is in use, say) often says why in a line of
+// text and closes the connection.
+int CNetworkPort::RefusedOrLost() {
+    std::string text;
+    for (size_t i = inputStart; i < input.size() && text.size() < kRefusalTextMax; ++i) {
+        const unsigned char byte = input[i];
+        if (byte >= 0x20 && byte < 0x7f) {
+            text += static_cast<char>(byte);
+        } else if (!text.empty() && text.back() != ' ') {
+            text += ' ';
+        }
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.pop_back();
+    }
+    if (text.empty()) {
+        return Fail(kDeviceGone, kLostFormat);
+    }
+    statusDetail =
+        "The device server at " + address.HostAndPort() + " refused the connection: " + text;
+    status = kPortInUse;
+    return status;
 }
 
 int CNetworkPort::SendPending() {
@@ -141,18 +182,24 @@ int CNetworkPort::SendPending() {
     return pending.empty() ? 0 : kTimeout;
 }
 
-SocketResult CNetworkPort::Pump(int waitMs) {
+SocketResult CNetworkPort::Pump(int waitMs, unsigned* received) {
     unsigned char chunk[kChunk];
     unsigned got = 0;
     const SocketResult result = socket->Receive(chunk, kChunk, &got, waitMs);
+    if (received != nullptr) {
+        *received = got;
+    }
     if (result != SocketResult::kDone) {
         return result;
     }
     if (!telnetMode) {
         input.insert(input.end(), chunk, chunk + got);
+        LimitInput();
         return result;
     }
     decoder.Feed(chunk, got, input);
+    LimitInput();
+    inputLost = decoder.TakeDropped() > 0 || inputLost;
     for (const CTelnetCommand& command : decoder.TakeCommands()) {
         Handle(command);
     }
@@ -160,14 +207,32 @@ SocketResult CNetworkPort::Pump(int waitMs) {
     return result;
 }
 
-// Agrees to what was offered, refuses everything else, and answers only a change, so
-// that two sides never echo each other's commands for ever.
+void CNetworkPort::LimitInput() {
+    if (input.size() - inputStart <= kInputLimit) {
+        return;
+    }
+    input.erase(input.begin(), input.begin() + static_cast<std::ptrdiff_t>(inputStart));
+    input.resize(kInputLimit);
+    inputStart = 0;
+    inputLost = true;
+}
+
+void CNetworkPort::RefuseOnce(std::bitset<256>& refused, unsigned char verb, unsigned char option) {
+    if (!refused.test(option)) {
+        refused.set(option);
+        AppendOption(pending, verb, option);
+    }
+}
+
+// Agrees to what was offered, refuses everything else once, and answers only a change,
+// so that two sides never echo each other's commands for ever and a server that repeats
+// an offer cannot pile up answers it does not read.
 void CNetworkPort::Handle(const CTelnetCommand& command) {
     const unsigned char option = command.option;
     switch (command.verb) {
         case kDo:
             if (!oursOn.test(option)) {
-                AppendOption(pending, kWont, option);
+                RefuseOnce(refusedOurs, kWont, option);
             } else if (option == kComPortOption) {
                 comPortControl = 1;
             }
@@ -178,9 +243,16 @@ void CNetworkPort::Handle(const CTelnetCommand& command) {
             }
             oursOn.reset(option);
             break;
+        case kWont:
+            // Not the answer to our offer, but as plain a refusal of the line control.
+            if (option == kComPortOption && comPortControl == -1) {
+                comPortControl = 0;
+                oursOn.reset(option);
+            }
+            break;
         case kWill:
             if (!Wanted(option)) {
-                AppendOption(pending, kDont, option);
+                RefuseOnce(refusedTheirs, kDont, option);
             }
             break;
         case kSb:
@@ -219,9 +291,16 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
     if (status < 0) {
         return status;
     }
+    const long before = current.baud;
     current.Adjust(baud, parity, wordLength, stopBits, -1, -1, -1, -1, -1);
     if (ControlsLine() == 0) {
-        return 0;
+        current.baud = address.fixedBaud;
+        const char* why = telnetMode ? "refused the COM port control and keeps its line at "
+                                     : "keeps its line at ";
+        return baud > 0 && baud != address.fixedBaud
+                   ? RateFailure(kIllegalBaudRate, why + Rate(address.fixedBaud) + "; " +
+                                                       Rate(baud) + " cannot be set")
+                   : 0;
     }
     // 0 asks the server for the value it uses.
     const unsigned long rate = current.baud > 0 ? static_cast<unsigned long>(current.baud) : 0;
@@ -253,12 +332,16 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
             return status;
         }
     }
-    if (awaited != 0) {
-        return kNoModemResponse;
-    }
     const long asked = current.baud;
+    if (awaited != 0) {
+        current.baud = before;
+        return RateFailure(kNoModemResponse, "did not confirm " + Rate(asked));
+    }
     current.baud = reportedBaud;
-    return asked > 0 && reportedBaud != asked ? kIllegalBaudRate : 0;
+    return asked > 0 && reportedBaud != asked
+               ? RateFailure(kIllegalBaudRate,
+                             "set its line to " + Rate(reportedBaud) + " instead of " + Rate(asked))
+               : 0;
 }
 
 // A server that cannot drive the lines (a pseudo-terminal behind it) does not answer;
@@ -359,6 +442,16 @@ int CNetworkPort::PutByte(int byte) {
 int CNetworkPort::LineFlag(int) {
     return status < 0 ? status : 0;
 }
+int CNetworkPort::InputOverflowFlag(int clear) {
+    if (status < 0) {
+        return status;
+    }
+    const int lost = inputLost ? 1 : 0;
+    if (clear != -1 && clear != 0) {
+        inputLost = false;
+    }
+    return lost;
+}
 int CNetworkPort::ParityErrorFlag(int clear) {
     return LineFlag(clear);
 }
@@ -380,8 +473,16 @@ int CNetworkPort::DiscardInput() {
         SendComPortCommand(kPurgeData, {kPurgeReceived});
         SendPending();
     }
+    const uint32_t start = TickCount();
+    unsigned taken = 0;
     SocketResult result = SocketResult::kDone;
-    while (status == 0 && (result = Pump(0)) == SocketResult::kDone) {
+    while (status == 0 && taken < kDiscardBytes && TicksSince(start) < kDiscardMs) {
+        unsigned received = 0;
+        result = Pump(0, &received);
+        if (result != SocketResult::kDone) {
+            break;
+        }
+        taken += received;
     }
     if (result == SocketResult::kClosed) {
         return Fail(kDeviceGone, kLostFormat);
@@ -403,5 +504,8 @@ int CNetworkPort::DiscardOutput() {
 }
 
 const char* CNetworkPort::StatusText(int code) const {
-    return code == status && !statusDetail.empty() ? statusDetail.c_str() : RS232::StatusText(code);
+    if (code == status && !statusDetail.empty()) {
+        return statusDetail.c_str();
+    }
+    return code == rateCode ? rateDetail.c_str() : RS232::StatusText(code);
 }

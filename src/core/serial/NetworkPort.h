@@ -22,6 +22,11 @@ public:
     // a change of the line settings may take.
     static constexpr int kConnectWaitMs = 3000;
     static constexpr int kAnswerWaitMs = 1000;
+    // Unread input kept at most (the bytes beyond it are lost, as a serial port's
+    // overrun loses them), and the bounds of DiscardInput.
+    static constexpr size_t kInputLimit = 16384;
+    static constexpr unsigned kDiscardBytes = 4096;
+    static constexpr int kDiscardMs = 50;
 
     // Connects to address (or takes connection, already made, when given), negotiates the
     // options and applies the nine line values as CComPort does (-1 keeps the server's).
@@ -36,14 +41,22 @@ public:
     int GetByte() override;
     int PutByte(int byte) override;
     // Asks the server for the settings and waits for its answers; the rate it reports
-    // becomes the current rate (kIllegalBaudRate when it is not the one asked for). A
-    // server without line control only has the settings recorded.
+    // becomes the current rate (kIllegalBaudRate when it is not the one asked for,
+    // kNoModemResponse with the rate as it was when it does not answer). A server without
+    // line control only has the settings recorded, and its line keeps the address's fixed
+    // rate: another rate is kIllegalBaudRate. StatusText names the server and the rates.
     int Configure(long baud, int parity, int wordLength, int stopBits) override;
+    long FixedBaud() const override { return ControlsLine() == 0 ? address.fixedBaud : 0; }
     int ParityErrorFlag(int clear) override;
+    // 1 when input was lost: more arrived than kInputLimit bytes unread, or the server
+    // sent a subnegotiation longer than the decoder keeps.
+    int InputOverflowFlag(int clear) override;
     int BreakFlag(int clear) override;
     int FramingErrorFlag(int clear) override;
     int OverrunFlag(int clear) override;
-    // Purge the server's buffer (when it controls the line) and what has arrived here.
+    // Purge the server's buffer (when it controls the line) and what has arrived here,
+    // taking at most kDiscardBytes from the connection for at most kDiscardMs: a server
+    // that keeps sending cannot hold the program here.
     int DiscardInput() override;
     int DiscardOutput() override;
     const char* StatusText(int code) const override;
@@ -54,16 +67,27 @@ public:
 
 private:
     int Negotiate();
+    // The connection closed while the options were negotiated: the server's own text,
+    // when it sent one, as the reason, else the connection lost.
+    int RefusedOrLost();
     void SetControl(int dtr, int rts);
     // Sends what must go out before any data (commands, the rest of a doubled IAC).
     int SendPending();
-    // Waits at most waitMs for bytes from the server and takes them in.
-    SocketResult Pump(int waitMs);
+    // Waits at most waitMs for bytes from the server and takes them in; *received, when
+    // given, tells how many came over the connection.
+    SocketResult Pump(int waitMs, unsigned* received = nullptr);
+    // Drops the unread input beyond kInputLimit.
+    void LimitInput();
     void Handle(const CTelnetCommand& command);
+    // Appends IAC verb option unless refused already holds option, and notes it there.
+    void RefuseOnce(std::bitset<256>& refused, unsigned char verb, unsigned char option);
     void TakeAnswer(const std::vector<unsigned char>& payload);
     void SendComPortCommand(unsigned char command, std::vector<unsigned char> value);
     // Status code with a text naming the server.
     int Fail(int code, const char* format);
+    // A rate change that did not happen: code with text, which the port's StatusText
+    // gives for code until the next one; the port stays usable.
+    int RateFailure(int code, const std::string& text);
     int LineFlag(int clear);
 
     CNetworkAddress address;
@@ -74,8 +98,13 @@ private:
     size_t inputStart = 0;
     std::vector<unsigned char> pending;  // bytes to send before anything else
     std::bitset<256> oursOn;             // options we offered and the server did not refuse
-    int comPortControl = -1;             // -1 not answered yet, 0 refused, 1 agreed
-    unsigned awaited = 0;                // settings answers still missing (bit per command)
+    std::bitset<256> refusedOurs;        // options we answered WONT (once each)
+    std::bitset<256> refusedTheirs;      // options we answered DONT (once each)
+    bool inputLost = false;
+    int comPortControl = -1;  // -1 not answered yet, 0 refused, 1 agreed
+    unsigned awaited = 0;     // settings answers still missing (bit per command)
     long reportedBaud = -1;
     std::string statusDetail;
+    int rateCode = 0;
+    std::string rateDetail;
 };

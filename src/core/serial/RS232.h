@@ -73,6 +73,9 @@ public:
     virtual int InputOverflowFlag(int clear);
     virtual int SetXonXoff(int setting);
     virtual int DiscardOutput();
+    // The one rate the line runs at when the port cannot change it (a device server that
+    // keeps its line as it is), else 0: Configure then refuses every other rate.
+    virtual long FixedBaud() const { return 0; }
 
     // Reads 32-byte chunks until a read delivers nothing.
     virtual int DiscardInput();

@@ -27,8 +27,8 @@ public:
                                  int waitMs) = 0;
 };
 
-// Connects to host:port within waitMs, with no delay on small writes (the line's frames
-// are small and every millisecond of a reply window counts). Null with *result telling why
-// when it failed.
+// Connects to host:port within waitMs, the name lookup included, with no delay on small
+// writes (the line's frames are small and every millisecond of a reply window counts).
+// Null with *result telling why when it failed.
 std::unique_ptr<CSocket> ConnectTcp(const std::string& host, unsigned port, int waitMs,
                                     SocketResult* result);

@@ -49,6 +49,7 @@ void CTelnetDecoder::Feed(const unsigned char* bytes, unsigned count,
                     state = State::kOption;
                 } else if (byte == kSb) {
                     pending = CTelnetCommand{kSb, 0, {}};
+                    overlong = false;
                     state = State::kSubOption;
                 } else {
                     state = State::kData;  // NOP, go-ahead and the like carry nothing for us
@@ -67,21 +68,32 @@ void CTelnetDecoder::Feed(const unsigned char* bytes, unsigned count,
                 if (byte == kIac) {
                     state = State::kSubIac;
                 } else {
-                    pending.payload.push_back(byte);
+                    KeepPayload(byte);
                 }
                 break;
             case State::kSubIac:
                 if (byte == kIac) {
-                    pending.payload.push_back(kIac);
+                    KeepPayload(kIac);
                     state = State::kSubData;
                 } else {
                     // IAC SE ends it; any other command inside a subnegotiation ends it too,
                     // rather than swallowing the data that follows.
-                    commands.push_back(std::move(pending));
+                    if (!overlong) {
+                        commands.push_back(std::move(pending));
+                    }
                     state = State::kData;
                 }
                 break;
         }
+    }
+}
+
+void CTelnetDecoder::KeepPayload(unsigned char byte) {
+    if (pending.payload.size() < kMaxPayload) {
+        pending.payload.push_back(byte);
+    } else if (!overlong) {
+        overlong = true;
+        ++dropped;
     }
 }
 

@@ -3,7 +3,9 @@
 // data and builds option commands, and the decoder that separates the data from the
 // commands in what the server sends, however the stream is split into reads.
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace telnet {
@@ -42,16 +44,26 @@ struct CTelnetCommand {
 
 class CTelnetDecoder {
 public:
+    // The longest subnegotiation payload kept; the COM port answers carry at most five
+    // bytes. A longer one is dropped up to its end, so a server cannot grow it for ever.
+    static constexpr size_t kMaxPayload = 64;
+
     // Appends the data bytes among count received bytes to data and keeps the commands
     // they complete for TakeCommands. A command split across calls is completed later.
     void Feed(const unsigned char* bytes, unsigned count, std::vector<unsigned char>& data);
     // The commands completed since the last call, in the order they came.
     std::vector<CTelnetCommand> TakeCommands();
+    // The subnegotiations dropped as too long since the last call.
+    unsigned TakeDropped() { return std::exchange(dropped, 0u); }
 
 private:
     enum class State { kData, kCommand, kOption, kSubOption, kSubData, kSubIac };
 
+    void KeepPayload(unsigned char byte);
+
     State state = State::kData;
+    bool overlong = false;  // the subnegotiation under way passed kMaxPayload
+    unsigned dropped = 0;
     CTelnetCommand pending;
     std::vector<CTelnetCommand> commands;
 };

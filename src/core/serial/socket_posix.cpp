@@ -11,7 +11,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "serial/Socket.h"
 
@@ -140,17 +144,58 @@ int ConnectOne(const addrinfo& address, steady_clock::time_point deadline, Socke
     return fd;
 }
 
+// A name lookup that the connect limit bounds: the resolver runs on a thread of its own,
+// and a lookup still under way at the deadline is left to end there unheard.
+struct CLookup {
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool abandoned = false;
+    int error = 0;
+    addrinfo* addresses = nullptr;
+};
+
+SocketResult Resolve(const std::string& host, unsigned port, steady_clock::time_point deadline,
+                     addrinfo** addresses) {
+    auto lookup = std::make_shared<CLookup>();
+    std::thread([lookup, host, service = std::to_string(port)] {
+        addrinfo hints{};
+        hints.ai_family = AF_UNSPEC;
+        hints.ai_socktype = SOCK_STREAM;
+        addrinfo* found = nullptr;
+        const int error = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
+        const std::lock_guard<std::mutex> lock(lookup->mutex);
+        if (lookup->abandoned) {
+            if (found != nullptr) {
+                freeaddrinfo(found);
+            }
+            return;
+        }
+        lookup->error = error;
+        lookup->addresses = found;
+        lookup->done = true;
+        lookup->finished.notify_one();
+    }).detach();
+    std::unique_lock<std::mutex> lock(lookup->mutex);
+    if (!lookup->finished.wait_until(lock, deadline, [&] { return lookup->done; })) {
+        lookup->abandoned = true;
+        return SocketResult::kNoAnswer;
+    }
+    if (lookup->error != 0) {
+        return SocketResult::kUnknownHost;
+    }
+    *addresses = lookup->addresses;
+    return SocketResult::kDone;
+}
+
 }  // namespace
 
 std::unique_ptr<CSocket> ConnectTcp(const std::string& host, unsigned port, int waitMs,
                                     SocketResult* result) {
     const auto deadline = DeadlineIn(waitMs);
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
     addrinfo* addresses = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0) {
-        *result = SocketResult::kUnknownHost;
+    *result = Resolve(host, port, deadline, &addresses);
+    if (*result != SocketResult::kDone) {
         return nullptr;
     }
     *result = SocketResult::kNoAnswer;

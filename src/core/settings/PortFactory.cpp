@@ -4,16 +4,26 @@
 
 #include "serial/ComPort.h"
 #include "serial/NetworkPort.h"
+#include "serial/RefusedPort.h"
 #include "settings/PortMapping.h"
 #include "settings/SettingsPath.h"
 
 // The line settings of every connection besides rate and parity: 8 data bits, stop-bit
 // code 1, DTR off, RTS on, no XON/XOFF, RTS/CTS or DTR/DSR handshaking. A device server's
-// address opens the network port, any other device the serial port.
+// address opens the network port, a text of its scheme that is no address is refused by
+// name, any other device opens the serial port.
 std::unique_ptr<RS232> OpenSerialDevice(int portNumber, long baud, char parity,
                                         const std::string& devicePath) {
     const std::string device =
         devicePath.empty() ? DevicePathForPort(portNumber, SettingsFilePath()) : devicePath;
+    const std::string refusal = NetworkAddressRefusal(device);
+    if (!refusal.empty()) {
+        const std::string shown = "'" + ShownAddress(device) + "'";
+        return std::make_unique<CRefusedPort>(
+            portNumber, devicePath.empty() ? "COM" + std::to_string(portNumber + 1) +
+                                                 " is mapped to " + shown + ", which " + refusal
+                                           : shown + " " + refusal);
+    }
     CNetworkAddress address;
     if (ParseNetworkAddress(device, &address) != 0) {
         return std::make_unique<CNetworkPort>(portNumber, address, baud, parity, 8, 1, 0, 1, 0, 0,

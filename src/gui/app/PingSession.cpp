@@ -6,6 +6,7 @@
 #include "app/SearchNoticeDlg.h"
 #include "sequences/ServiceBracket.h"
 #include "widgets/IdlePump.h"
+#include "widgets/Prompts.h"
 
 int CPingSession::Execute() {
     ControllerTable& table = *Table();
@@ -17,6 +18,18 @@ int CPingSession::Execute() {
         // Cancel and Esc reach the notice while the line is busy.
         const CPumpTargetScope target(&notice);
         SearchLine(*Link(), table, &notice);
+    }
+    // A search cut short by a lost connection found an unknown part of the line: it
+    // lists nothing, and Run tells the loss.
+    if (NetworkConnectionLost(*Link())) {
+        table = ControllerTable{};
+        return 0;
+    }
+    // The list that follows lacks the rates the device server did not set.
+    const std::string ratesNotSet = RatesNotSetText(*Link());
+    if (!ratesNotSet.empty()) {
+        Prompts().Message(Owner(), QString::fromStdString(ratesNotSet), PromptIcon::kExclamation,
+                          PromptButtons::kOk);
     }
     {
         CPingDlg dialog(&table, this, Owner());

@@ -17,10 +17,13 @@ constexpr char kAdapterNote[] =
 constexpr char kChooseDevice[] = "Choose the serial device that COM%1 should open.";
 constexpr char kNotSaved[] = "The port setting could not be saved in\n%1";
 constexpr char kAddressForm[] =
-    "Enter the device server's address as rfc2217://host:port or tcp://host:port.";
+    "Enter the device server's address as rfc2217://host:port or tcp://host:port (a raw "
+    "server's line rate after ?baud=, as in tcp://host:port?baud=19200).";
 constexpr char kServerControls[] =
     "%1 answers.\nIt sets the serial line as the program asks (now %2 baud).";
-constexpr char kServerFixed[] = "%1 answers.\nIts serial line settings are fixed on the server.";
+constexpr char kServerFixed[] =
+    "%1 answers.\nIts serial line settings are fixed on the server: the program uses the line "
+    "at %2 baud only.";
 constexpr char kNoConnection[] = "No connection:\n%1";
 // The rate and format the test asks the server for: those of a search's first ping.
 constexpr long kTestBaud = 9600;
@@ -103,8 +106,8 @@ void CPortSetupDlg::TestAddress() {
         Prompts().Message(this, QString(kServerControls).arg(where).arg(port.Current().baud),
                           PromptIcon::kInformation, PromptButtons::kOk);
     } else {
-        Prompts().Message(this, QString(kServerFixed).arg(where), PromptIcon::kInformation,
-                          PromptButtons::kOk);
+        Prompts().Message(this, QString(kServerFixed).arg(where).arg(port.FixedBaud()),
+                          PromptIcon::kInformation, PromptButtons::kOk);
     }
 }
 

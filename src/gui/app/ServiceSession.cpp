@@ -28,7 +28,33 @@ CServiceSession::CServiceSession(ControllerTable* table, QWidget* owner, int por
 CServiceSession::~CServiceSession() = default;
 
 int CServiceSession::Run() {
-    return OpenConnection() ? Execute() : 0;
+    if (!OpenConnection()) {
+        return 0;
+    }
+    const int result = Execute();
+    ResumeAfterLostConnection();
+    return result;
+}
+
+// A device server's connection lost in the middle of a command may leave the
+// controllers suspended: the resume goes out once more over a new connection, and the
+// operator is told.
+void CServiceSession::ResumeAfterLostConnection() {
+    if (!NetworkConnectionLost(*link)) {
+        return;
+    }
+    QString text = QString::fromUtf8(link->Port().StatusText(kDeviceGone));
+    CBusyScope busy;
+    std::unique_ptr<RS232> port = OpenPort(portIndex, baudRate, parity);
+    int resumed = 0;
+    if (port->Status() == kSuccess) {
+        CControllerLink again(std::move(port), link->Id());
+        resumed = ::ResumeAfterLostConnection(again);
+    }
+    if (!resumed) {
+        text += QStringLiteral("\n") + QString::fromLatin1(kMayStaySuspended);
+    }
+    Prompts().Message(owner, text, PromptIcon::kExclamation, PromptButtons::kOk);
 }
 
 int CServiceSession::OpenConnection() {

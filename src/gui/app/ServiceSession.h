@@ -28,7 +28,8 @@ public:
     CServiceSession& operator=(const CServiceSession&) = delete;
 
     // OpenConnection, then Execute; 0 when the port could not be opened (the operator has
-    // been told), else Execute's answer.
+    // been told), else Execute's answer. A connection lost on the way is told, and the
+    // resume broadcast over a new one.
     int Run();
     // Opens COM portIndex + 1 at the session's baud rate and parity and builds the link
     // addressed to the selected controller. 1 on success; otherwise shows
@@ -60,6 +61,8 @@ protected:
     void ResumeKnownControllers();
 
 private:
+    void ResumeAfterLostConnection();
+
     ControllerTable* table;
     long baudRate;
     QWidget* owner;
