@@ -4,6 +4,7 @@
 #include "CtlJson.h"
 #include "CtlPsfText.h"
 #include "CtlSessions.h"
+#include "files/AtomicFile.h"
 #include "records/Psf.h"
 #include "sequences/PsfSend.h"
 
@@ -41,8 +42,10 @@ int GetPsf(const CtlContext& context) {
         return status;
     }
     if (!context.options.output.empty()) {
-        if (!psf.SaveToFile(context.options.output)) {
-            context.Tell("Unable to write " + context.options.output + ".");
+        FileWriteError error;
+        if (!psf.SaveToFile(context.options.output, &error)) {
+            context.Tell("Unable to write " + context.options.output + "." +
+                         (error.damaged ? " " + DamagedFileText(context.options.output) : ""));
             return kExitRefused;
         }
         return kExitOk;

@@ -42,8 +42,11 @@ std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map) {
     if (WriteBlockFile(path, map, &error)) {
         return {};
     }
-    return error.atOpen ? OpenErrorText(path, error.errorNumber)
-                        : WriteErrorText(error.errorNumber);
+    if (error.atOpen) {
+        return OpenErrorText(path, error.errorNumber);
+    }
+    return WriteErrorText(error.errorNumber) +
+           (error.damaged ? "\n" + DamagedFileText(path) : std::string());
 }
 
 std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap) {
