@@ -35,9 +35,9 @@ void ThroughFiles(const std::vector<unsigned char>& bytes, bool taken, const CPs
     Require(read == taken && SameFields(loaded, fromMemory), "the file reads as its content");
     const std::string saved = folder.File("saved.psf");
     Require(loaded.SaveToFile(saved), "the record is saved");
-    Require(CFuzzFolder::Contents(saved) ==
-                std::string(loaded.Image(), loaded.Image() + kPsfImageSize),
-            "the saved file is the record's image");
+    Require(
+        CFuzzFolder::Contents(saved) == std::string(loaded.Image(), loaded.Image() + kPsfImageSize),
+        "the saved file is the record's image");
     CPsf again;
     Require(again.LoadFromFile(saved) && SameFields(again, loaded), "the saved file reads back");
 }

@@ -116,9 +116,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool onDisk = !filesDone;
     filesDone = true;
     const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
-    const std::string path = onDisk
-                                 ? CFuzzFolder::Instance().Write("settings.ini", bytes, content.size())
-                                 : std::string("settings.ini");
+    const std::string path =
+        onDisk ? CFuzzFolder::Instance().Write("settings.ini", bytes, content.size())
+               : std::string("settings.ini");
     CSettingsFile file = onDisk ? CSettingsFile(path) : CSettingsFile(path, std::string(content));
     const std::vector<SectionView> before = ViewAll(file, section, true);
     Require(SaveAndReread(file, onDisk).Content() == content,

@@ -44,8 +44,11 @@ int GetPsf(const CtlContext& context) {
     if (!context.options.output.empty()) {
         FileWriteError error;
         if (!psf.SaveToFile(context.options.output, &error)) {
-            context.Tell("Unable to write " + context.options.output + "." +
-                         (error.damaged ? " " + DamagedFileText(context.options.output) : ""));
+            std::string text = "Unable to write " + context.options.output + ".";
+            if (error.damaged) {
+                text.append(" ").append(DamagedFileText(context.options.output));
+            }
+            context.Tell(text);
             return kExitRefused;
         }
         return kExitOk;

@@ -190,8 +190,8 @@ TEST(FileInPlaceTest, AShorterContentLeavesNoOldTail) {
     ASSERT_TRUE(WriteFileAtomically(target, reinterpret_cast<const unsigned char*>(old.data()),
                                     old.size()));
     const int code = SaveInLockedFolder(folder, [&] {
-        return WriteFileAtomically(
-            target, reinterpret_cast<const unsigned char*>(shorter.data()), shorter.size());
+        return WriteFileAtomically(target, reinterpret_cast<const unsigned char*>(shorter.data()),
+                                   shorter.size());
     });
     ASSERT_NE(kCannotSetUp, code);
     EXPECT_EQ(0, code) << "the save failed";
@@ -229,9 +229,9 @@ TEST(FileInPlaceTest, AFailureInTheMiddleOfTheDataIsUndoneOrNamed) {
         const std::string old = Contents(target);
         CBlankingMap newMap(kMaxChannels);
         newMap.SetBlanked(3, true);
-        const std::string noSpace = "Error writing blanking fields to file.\nNo space left on device";
-        const std::string told =
-            restorable ? noSpace : noSpace + "\n" + DamagedFileText(target);
+        const std::string noSpace =
+            "Error writing blanking fields to file.\nNo space left on device";
+        const std::string told = restorable ? noSpace : noSpace + "\n" + DamagedFileText(target);
         const int code = SaveInLockedFolder(folder, [&] {
             writtenSoFar = 0;
             failures = restorable ? 1 : -1;

@@ -123,8 +123,10 @@ FileWriteFunction SetFileWriteFunction(FileWriteFunction write) {
 }
 
 std::string DamagedFileText(const std::string& path) {
-    return path + " may be damaged: the save stopped part way and its old contents could "
-                  "not be put back.";
+    std::string text = path;
+    return text.append(
+        " may be damaged: the save stopped part way and its old contents could "
+        "not be put back.");
 }
 
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,

@@ -45,8 +45,11 @@ std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map) {
     if (error.atOpen) {
         return OpenErrorText(path, error.errorNumber);
     }
-    return WriteErrorText(error.errorNumber) +
-           (error.damaged ? "\n" + DamagedFileText(path) : std::string());
+    std::string text = WriteErrorText(error.errorNumber);
+    if (error.damaged) {
+        text.append("\n").append(DamagedFileText(path));
+    }
+    return text;
 }
 
 std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap) {
