@@ -1,7 +1,8 @@
 // The settings file, hand-edited or damaged. The input is "file\0section\0entry\0value":
 // the file's content up to the first zero byte, then the entry to write (the program's
 // own save-on-exit entry when the input gives none). The file is read and looked up,
-// saved unchanged, written to, saved and read back.
+// saved unchanged, written to, saved and read back, all in memory; the first input of a
+// run also goes through the file on disk each time it is saved.
 
 #include <algorithm>
 #include <string>
@@ -42,12 +43,12 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-// The entry's value; found tells whether it is there at all. Two different defaults,
-// since any one of them could also be a value.
+// The entry's value; found tells whether it is there at all. A value never holds a line
+// break, so that default tells a missing entry from any value.
 std::string Lookup(const CSettingsFile& file, std::string_view section, std::string_view entry,
                    bool* found) {
-    std::string value = file.GetString(section, entry, "\x01");
-    *found = value != "\x01" || file.GetString(section, entry, "\x02") != "\x02";
+    std::string value = file.GetString(section, entry, "\n");
+    *found = value != "\n";
     return value;
 }
 
@@ -58,24 +59,28 @@ struct SectionView {
     bool operator==(const SectionView&) const = default;
 };
 
-SectionView View(const CSettingsFile& file, std::string_view section) {
+// Every value is also read as a number when asked to, as the program reads some.
+SectionView View(const CSettingsFile& file, std::string_view section, bool numbers) {
     SectionView view;
     view.names = file.EntryNames(section);
     for (const std::string& name : view.names) {
         bool found = false;
         view.values.push_back(Lookup(file, section, name, &found));
         Require(found, "every listed entry has a value");
-        file.GetInt(section, name, 0);
+        if (numbers) {
+            file.GetInt(section, name, 0);
+        }
     }
     return view;
 }
 
-std::vector<SectionView> ViewAll(const CSettingsFile& file, std::string_view written) {
+std::vector<SectionView> ViewAll(const CSettingsFile& file, std::string_view written,
+                                 bool numbers = false) {
     std::vector<SectionView> views;
     for (std::string_view section : kSections) {
-        views.push_back(View(file, section));
+        views.push_back(View(file, section, numbers));
     }
-    views.push_back(View(file, written));
+    views.push_back(View(file, written, numbers));
     return views;
 }
 
@@ -88,6 +93,16 @@ bool ReadsBackAsWritten(std::string_view value) {
     return !blanks && !quoted;
 }
 
+// What file saves, read back: from memory, or through the file on disk.
+CSettingsFile SaveAndReread(const CSettingsFile& file, bool onDisk) {
+    if (!onDisk) {
+        return CSettingsFile(file.Path(), file.Content());
+    }
+    Require(file.Save() == 1, "the settings file is saved");
+    Require(CFuzzFolder::Contents(file.Path()) == file.Content(), "the file holds what is saved");
+    return CSettingsFile(file.Path());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -97,16 +112,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view entry = Take(input, "Save");
     const std::string_view value = Take(input, "1");
 
-    CFuzzFolder& folder = CFuzzFolder::Instance();
-    const std::string path = folder.Write(
-        "settings.ini", reinterpret_cast<const unsigned char*>(content.data()), content.size());
-    CSettingsFile file(path);
-    const std::vector<SectionView> before = ViewAll(file, section);
-    Require(file.Save() == 1, "the settings file is saved");
-    Require(CFuzzFolder::Contents(path) == content, "a file saved unchanged keeps every byte");
+    static bool filesDone = false;
+    const bool onDisk = !filesDone;
+    filesDone = true;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(content.data());
+    const std::string path =
+        onDisk ? CFuzzFolder::Instance().Write("settings.ini", bytes, content.size())
+               : std::string("settings.ini");
+    CSettingsFile file = onDisk ? CSettingsFile(path) : CSettingsFile(path, std::string(content));
+    const std::vector<SectionView> before = ViewAll(file, section, true);
+    Require(SaveAndReread(file, onDisk).Content() == content,
+            "a file saved unchanged keeps every byte");
 
     if (file.WriteString(section, entry, value) == 0) {
-        Require(file.Save() == 1 && CFuzzFolder::Contents(path) == content,
+        Require(SaveAndReread(file, onDisk).Content() == content,
                 "a refused entry changes nothing");
         return 0;
     }
@@ -134,11 +153,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Require(after.back() == expected, "the section written changes only in its entry");
 
-    Require(file.Save() == 1, "the changed file is saved");
-    const std::string saved = CFuzzFolder::Contents(path);
-    const CSettingsFile reread(path);
+    const std::string saved = file.Content();
+    const CSettingsFile reread = SaveAndReread(file, onDisk);
     Require(ViewAll(reread, section) == after, "the saved file reads back as it was written");
-    Require(reread.Save() == 1 && CFuzzFolder::Contents(path) == saved,
+    Require(SaveAndReread(reread, onDisk).Content() == saved,
             "reading and saving again changes no byte");
     return 0;
 }

@@ -12,7 +12,7 @@ scripts/setup.sh clang-14 libclang-rt-14-dev
 
 seconds=${FUZZ_SECONDS:-20}
 build=${FUZZ_BUILD:-build/fuzz}
-targets=(scan_reply diagnostics psf psf_checked bfs bfs_checked settings telnet)
+targets=(scan_reply diagnostics psf psf_checked bfs bfs_checked settings telnet file)
 # The corpus each target starts from; the checked twins share their format's seeds.
 declare -A seeds=([psf_checked]=psf [bfs_checked]=bfs)
 

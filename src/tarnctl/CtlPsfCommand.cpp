@@ -4,6 +4,7 @@
 #include "CtlJson.h"
 #include "CtlPsfText.h"
 #include "CtlSessions.h"
+#include "files/AtomicFile.h"
 #include "records/Psf.h"
 #include "sequences/PsfSend.h"
 
@@ -43,8 +44,13 @@ int GetPsf(const CtlContext& context) {
         return status;
     }
     if (!context.options.output.empty()) {
-        if (!psf.SaveToFile(context.options.output)) {
-            context.Tell("Unable to write " + context.options.output + ".");
+        FileWriteError error;
+        if (!psf.SaveToFile(context.options.output, &error)) {
+            std::string text = "Unable to write " + context.options.output + ".";
+            if (error.damaged) {
+                text.append(" ").append(DamagedFileText(context.options.output));
+            }
+            context.Tell(text);
             return kExitRefused;
         }
         return kExitOk;

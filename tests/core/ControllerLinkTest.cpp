@@ -10,6 +10,7 @@
 #include "protocol/Checksum16.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ControllerTable.h"
+#include "protocol/LineTap.h"
 #include "serial/Clock.h"
 #include "serial/IdleHook.h"
 
@@ -201,6 +202,24 @@ TEST_F(ControllerLinkTest, KeepsTheControllerTableItIsGiven) {
     ControllerTable table{};
     link->SetControllerTable(&table);
     EXPECT_EQ(&table, link->GetControllerTable());
+}
+
+// Observers end in any order: the one ended stops seeing exchanges, the others go on.
+TEST_F(ControllerLinkTest, AnObserverEndedOutOfOrderRemovesOnlyItself) {
+    struct Counter : CLineObserver {
+        void OnExchange(const CLineExchange&) override { ++exchanges; }
+        void OnVerdictChanged(LineVerdict) override {}
+        int exchanges = 0;
+    } first, second;
+    AnswerEachRequest({0x1C, 'C', 'X', 0x0A});
+    auto firstScope = std::make_unique<CScopedLineObserver>(&first);
+    const CScopedLineObserver secondScope(&second);
+    link->Ping('C');
+    firstScope.reset();
+    EXPECT_EQ(std::vector<CLineObserver*>{&second}, LineObservers());
+    link->Ping('C');
+    EXPECT_EQ(1, first.exchanges);
+    EXPECT_EQ(2, second.exchanges);
 }
 
 TEST(ControllerTableTest, StoreFindAndMove) {

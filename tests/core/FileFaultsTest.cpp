@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -178,6 +179,70 @@ TEST_P(FileFaultsTest, AFailedWriteInPlacePutsTheOldContentsBack) {
     EXPECT_EQ(1, code) << "the save was reported as done";
     EXPECT_EQ(old, Contents(target));
     EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
+}
+
+// A shorter content written in place must not keep the old file's tail behind it.
+TEST(FileInPlaceTest, AShorterContentLeavesNoOldTail) {
+    CTempFolder folder;
+    const std::string target = folder.File("saved");
+    const std::string old(300, 'o');
+    const std::string shorter = "new";
+    ASSERT_TRUE(WriteFileAtomically(target, reinterpret_cast<const unsigned char*>(old.data()),
+                                    old.size()));
+    const int code = SaveInLockedFolder(folder, [&] {
+        return WriteFileAtomically(target, reinterpret_cast<const unsigned char*>(shorter.data()),
+                                   shorter.size());
+    });
+    ASSERT_NE(kCannotSetUp, code);
+    EXPECT_EQ(0, code) << "the save failed";
+    EXPECT_EQ(shorter, Contents(target));
+}
+
+// Writes that pass until kWrittenBeforeFailure bytes have gone through, then fail with a
+// full disk; failures tells how many fail (-1: every one after).
+constexpr long kWrittenBeforeFailure = 40;
+long writtenSoFar = 0;
+int failures = 0;
+
+long FailingWrite(int fd, const unsigned char* data, size_t size) {
+    if (writtenSoFar >= kWrittenBeforeFailure && failures != 0) {
+        failures -= failures > 0 ? 1 : 0;
+        errno = ENOSPC;
+        return -1;
+    }
+    const auto part = std::min<size_t>(size, static_cast<size_t>(kWrittenBeforeFailure));
+    const long written = ::write(fd, data, part);
+    writtenSoFar += written > 0 ? written : 0;
+    return written;
+}
+
+// A save in place that fails in the middle of its data: the old contents are put back,
+// and when that fails too the operator is told the file may be damaged, by its name.
+TEST(FileInPlaceTest, AFailureInTheMiddleOfTheDataIsUndoneOrNamed) {
+    for (const bool restorable : {true, false}) {
+        SCOPED_TRACE(restorable ? "the old contents can be put back" : "nothing more is written");
+        CTempFolder folder;
+        const std::string target = folder.File("saved");
+        CBlankingMap oldMap(kMaxChannels);
+        oldMap.SetBlanked(700, true);
+        ASSERT_EQ("", SaveBlankingFile(target, oldMap));
+        const std::string old = Contents(target);
+        CBlankingMap newMap(kMaxChannels);
+        newMap.SetBlanked(3, true);
+        const std::string noSpace =
+            "Error writing blanking fields to file.\nNo space left on device";
+        const std::string told = restorable ? noSpace : noSpace + "\n" + DamagedFileText(target);
+        const int code = SaveInLockedFolder(folder, [&] {
+            writtenSoFar = 0;
+            failures = restorable ? 1 : -1;
+            SetFileWriteFunction(FailingWrite);
+            return SaveBlankingFile(target, newMap) == told;
+        });
+        ASSERT_NE(kCannotSetUp, code);
+        EXPECT_EQ(0, code) << "the operator was not told " << told;
+        EXPECT_EQ(restorable, Contents(target) == old);
+        EXPECT_EQ(std::vector<std::string>{"saved"}, folder.Names());
+    }
 }
 
 TEST_P(FileFaultsTest, AMissingFolderIsReportedOrMade) {

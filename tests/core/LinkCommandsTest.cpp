@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "SimLine.h"
@@ -13,6 +14,7 @@
 #include "protocol/ControllerLink.h"
 #include "protocol/Diagnostics.h"
 #include "protocol/ScanReply.h"
+#include "protocol/SearchProgress.h"
 #include "records/BlankingMap.h"
 #include "records/Psf.h"
 #include "serial/Clock.h"
@@ -321,6 +323,27 @@ TEST_F(LinkCommandsTest, SearchFindsControllersAtEachRateAndRestoresTheRate) {
     // 45 pings, each listening its full 200 ms window.
     EXPECT_GE(took, 45u * 200u);
     EXPECT_LE(took, 45u * 230u);
+}
+
+// A search told once to stop before a ping at one rate sends nothing more, at that rate
+// or any later one, and puts the port back at its rate.
+TEST_F(LinkCommandsTest, ASearchStoppedAtOneRatePingsAtNoLaterRate) {
+    CSimController* later = line.AddController('C', 2);
+    struct StopOnce : CSearchProgress {
+        bool BeforePing(char id, int baudIndex) override {
+            asked.emplace_back(id, baudIndex);
+            return !(id == 'E' && baudIndex == 1);
+        }
+        std::vector<std::pair<char, int>> asked;
+    } progress;
+    ControllerTable table{};
+    link->SetBaudIndex(1);
+    link->FindControllers(&table, &progress);
+    ASSERT_FALSE(progress.asked.empty());
+    EXPECT_EQ(std::make_pair('E', 1), progress.asked.back());
+    EXPECT_TRUE(later->Received().empty());
+    EXPECT_EQ(19200, port->Current().baud);
+    EXPECT_EQ('X', table[2][0]);  // B, found at the first rate before the stop
 }
 
 }  // namespace

@@ -181,6 +181,25 @@ TEST(PsfTest, FilesRoundTripAndBadFilesLeaveTheRecordAlone) {
     EXPECT_FALSE(saved.SaveToFile(folder.File("absent/controller.PSF")));
 }
 
+// A file's content is read from its first 42 bytes; a shorter one is refused, also where
+// the byte after its end would complete a good image.
+TEST(PsfTest, AFileContentIsReadOnlyWhenItHoldsAWholeImage) {
+    CPsf saved;
+    saved.SetControllerId('D');
+    saved.Pack();
+    std::vector<unsigned char> content(saved.Image(), saved.Image() + kPsfImageSize);
+    content.push_back(0x5A);
+    for (const size_t size : {size_t{0}, size_t{1}, size_t{kPsfImageSize - 1},
+                              size_t{kPsfImageSize}, size_t{kPsfImageSize + 1}}) {
+        CPsf read;
+        read.SetScanNumber(5);
+        const bool whole = size >= kPsfImageSize;
+        EXPECT_EQ(whole, read.ReadFileContent(content.data(), size)) << size << " bytes";
+        EXPECT_EQ(whole ? 'D' : CPsf().GetControllerId(), read.GetControllerId()) << size;
+        EXPECT_EQ(whole ? saved.GetScanNumber() : 5, read.GetScanNumber()) << size;
+    }
+}
+
 TEST(PsfCodesTest, ScanningMethodIndexesAndCodes) {
     const int codes[] = {1, 3, 20, 36, 52, 68, 84};
     for (int index = 0; index < static_cast<int>(kScanningMethodTexts.size()); ++index) {

@@ -167,4 +167,19 @@ TEST(ClockTest, DelayMsAdvancesVirtualTimeExactlyAndAcrossTheWrap) {
     EXPECT_EQ(48u, TickCount());
 }
 
+// The real clock's pause against its own ticks. Each pause starts just after a tick, where
+// a pause that leaves out its last millisecond would end a whole tick early.
+TEST(ClockTest, DelayMsOnTheRealClockLastsAtLeastItsTicks) {
+    ASSERT_NE(nullptr, dynamic_cast<CRealClock*>(&Clock()));
+    for (uint32_t ms : {1u, 2u, 3u, 1u, 2u, 3u, 1u, 2u, 3u}) {
+        const uint32_t previous = TickCount();
+        uint32_t start = previous;
+        while (start == previous) {
+            start = TickCount();
+        }
+        DelayMs(ms);
+        EXPECT_GE(TicksSince(start), ms);
+    }
+}
+
 }  // namespace

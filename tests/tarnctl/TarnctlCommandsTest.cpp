@@ -96,6 +96,32 @@ TEST_F(TarnctlCommandsTest, UsageErrorsAnswer2AndSendNothing) {
     EXPECT_NE(ctl.Run({"restore", "--help"}).out.find("summary.txt"), std::string::npos);
 }
 
+// psf diff answers 1 only for two PSFs that differ; one it could not read is an error (2),
+// so that a script never takes "could not read" for "differ".
+TEST_F(TarnctlCommandsTest, PsfDiffAnswers1ForADifferenceAnd2ForAnOperandItCannotRead) {
+    CTarnctlLine ctl;
+    const std::string a = ctl.folder.File("a.PSF");
+    const std::string b = ctl.folder.File("b.PSF");
+    const std::string cut = ctl.folder.File("cut.PSF");
+    const std::string absent = ctl.folder.File("absent.PSF");
+    CPsf psf;
+    ASSERT_TRUE(psf.SaveToFile(a));
+    psf.SetScanNumber(psf.GetScanNumber() + 1);
+    ASSERT_TRUE(psf.SaveToFile(b));
+    const Bytes image = Image(psf);
+    std::ofstream(cut, std::ios::binary)
+        .write(reinterpret_cast<const char*>(image.data()), kPsfImageSize - 1);
+    const struct {
+        std::string first, second;
+        int status;
+    } cases[] = {{a, a, 0}, {a, b, 1}, {a, absent, 2}, {absent, b, 2}, {cut, a, 2}, {b, cut, 2}};
+    for (const auto& c : cases) {
+        const CtlRun run = ctl.Run({"psf", "diff", c.first, c.second});
+        EXPECT_EQ(c.status, run.status) << c.first << " " << c.second << ": " << run.err;
+        EXPECT_EQ(c.status == 2, !run.err.empty()) << c.first << " " << c.second;
+    }
+}
+
 TEST_F(TarnctlCommandsTest, PortThatCannotBeOpenedAnswers3WithTheReason) {
     CTarnctlLine ctl;
     const CtlRun run = ctl.Run({"diag", "C@19200", "--device", ctl.folder.File("no-such-tty")});

@@ -14,11 +14,12 @@ namespace fp = file_platform;
 namespace {
 
 FileSyncFunction fileSync = fp::Flush;
+FileWriteFunction fileWrite = fp::WriteSome;
 
 // Writes all bytes, resuming after interrupted or partial writes.
 bool WriteAll(int fd, const unsigned char* data, size_t size) {
     while (size > 0) {
-        const long written = fp::WriteSome(fd, data, size);
+        const long written = fileWrite(fd, data, size);
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -93,10 +94,13 @@ bool WriteInPlace(const std::string& target, const unsigned char* data, size_t s
         return CloseAfter(fd, true) || Fail(error, false);
     }
     const int savedErrno = errno;
-    Overwrite(fd, old.data(), old.size());
-    fp::Close(fd);
+    const bool restored = CloseAfter(fd, Overwrite(fd, old.data(), old.size()));
     errno = savedErrno;
-    return Fail(error, false);
+    Fail(error, false);
+    if (error != nullptr) {
+        error->damaged = !restored;
+    }
+    return false;
 }
 
 }  // namespace
@@ -110,6 +114,19 @@ FileSyncFunction SetFileSyncFunction(FileSyncFunction sync) {
     const FileSyncFunction previous = fileSync;
     fileSync = sync != nullptr ? sync : fp::Flush;
     return previous;
+}
+
+FileWriteFunction SetFileWriteFunction(FileWriteFunction write) {
+    const FileWriteFunction previous = fileWrite;
+    fileWrite = write != nullptr ? write : fp::WriteSome;
+    return previous;
+}
+
+std::string DamagedFileText(const std::string& path) {
+    std::string text = path;
+    return text.append(
+        " may be damaged: the save stopped part way and its old contents could "
+        "not be put back.");
 }
 
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,

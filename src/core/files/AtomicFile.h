@@ -11,20 +11,27 @@
 
 // Why a write failed: atOpen when the new file could not even be created (the folder is
 // missing or not writable, or the file there is one the user may not write), else a
-// later step failed; errorNumber is the errno value.
+// later step failed; errorNumber is the errno value. damaged when the file was being
+// rewritten in place and its old contents could not be put back either: it may now hold
+// neither the old nor the new contents.
 struct FileWriteError {
     bool atOpen = false;
     int errorNumber = 0;
+    bool damaged = false;
 };
 
 // Replaces the file at path with size bytes of data, or creates it. A symbolic link at
 // path is followed and the file it leads to is replaced. When the folder takes no new
 // file but the file itself may be written, the file is rewritten in place and, should
-// that fail, given its old contents back. On failure the old file is left as it was, no
-// temporary file remains, the answer is false and *error (when given) says why. The
-// answer is true once the complete new file is in place.
+// that fail, given its old contents back. On failure the old file is left as it was
+// (unless *error says it is damaged), no temporary file remains, the answer is false and
+// *error (when given) says why. The answer is true once the complete new file is in place.
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,
                          FileWriteError* error = nullptr);
+
+// What the operator is told about the file at path after a failed write that left it
+// damaged.
+std::string DamagedFileText(const std::string& path);
 
 // Why a read failed: notRegular when path is a pipe, device or folder, which are refused
 // without reading; else errorNumber is the errno value of the failed open or read.
@@ -44,3 +51,8 @@ bool ReadFileStart(const std::string& path, size_t limit, std::vector<unsigned c
 // nullptr restores the platform's own.
 using FileSyncFunction = int (*)(int fd);
 FileSyncFunction SetFileSyncFunction(FileSyncFunction sync);
+
+// The call that writes part of a file's data, the platform's own unless replaced; tests
+// replace it to make a write fail part way. As above.
+using FileWriteFunction = long (*)(int fd, const unsigned char* data, size_t size);
+FileWriteFunction SetFileWriteFunction(FileWriteFunction write);

@@ -65,13 +65,17 @@ bool CPsf::Unpack(const unsigned char* source) {
     return true;
 }
 
-bool CPsf::SaveToFile(const std::string& path) {
+bool CPsf::SaveToFile(const std::string& path, FileWriteError* error) {
     Pack();
-    return WriteFileAtomically(path, image.data(), image.size());
+    return WriteFileAtomically(path, image.data(), image.size(), error);
+}
+
+bool CPsf::ReadFileContent(const unsigned char* data, size_t size) {
+    return size >= kPsfImageSize && Unpack(data);
 }
 
 bool CPsf::LoadFromFile(const std::string& path) {
     std::vector<unsigned char> loaded;
-    return ReadFileStart(path, kPsfImageSize, &loaded) && loaded.size() == kPsfImageSize &&
-           Unpack(loaded.data());
+    return ReadFileStart(path, kPsfImageSize, &loaded) &&
+           ReadFileContent(loaded.data(), loaded.size());
 }

@@ -5,8 +5,11 @@
 // into the fields only when its checksum matches.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+struct FileWriteError;
 
 constexpr int kPsfImageSize = 42;
 constexpr int kPsfChecksumOffset = 40;
@@ -163,11 +166,16 @@ public:
     const unsigned char* Image() const { return image.data(); }
 
     // Packs the record and writes its image as the whole file at path, replacing the
-    // file only once the new one is complete. True when written.
-    bool SaveToFile(const std::string& path);
-    // Reads the first kPsfImageSize bytes of the file at path and unpacks them. False,
-    // with the record unchanged, when the file cannot be read, is too short, is not a
-    // regular file (a pipe is refused without waiting on it) or its image is refused.
+    // file only once the new one is complete. True when written; else *error (when
+    // given) says why.
+    bool SaveToFile(const std::string& path, FileWriteError* error = nullptr);
+    // Takes the size bytes of a PSF file's content at data: unpacks its first
+    // kPsfImageSize bytes. False, with the record unchanged, when the content is shorter
+    // or its image is refused.
+    bool ReadFileContent(const unsigned char* data, size_t size);
+    // Reads the first kPsfImageSize bytes of the file at path and takes them as above.
+    // False, with the record unchanged, also when the file cannot be read or is not a
+    // regular file (a pipe is refused without waiting on it).
     bool LoadFromFile(const std::string& path);
 
 private:

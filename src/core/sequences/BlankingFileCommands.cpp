@@ -38,8 +38,14 @@ std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map) {
     if (WriteBlockFile(path, map, &error)) {
         return {};
     }
-    return error.atOpen ? OpenErrorText(path, error.errorNumber)
-                        : WriteErrorText(error.errorNumber);
+    if (error.atOpen) {
+        return OpenErrorText(path, error.errorNumber);
+    }
+    std::string text = WriteErrorText(error.errorNumber);
+    if (error.damaged) {
+        text.append("\n").append(DamagedFileText(path));
+    }
+    return text;
 }
 
 std::string ReadBlankingFile(const std::string& path, CBlankingMap& fileMap) {

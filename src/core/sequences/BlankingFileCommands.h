@@ -17,9 +17,10 @@ inline constexpr const char* kChannelsBeyondWarning =
     "ignored.";
 
 // Writes map as the BFS file at path. An existing file is replaced only by a complete new
-// one, and stays as it was when the save fails. Answers "" when saved, else the message:
-// "Error opening file '<path>'\n<why>" when the file could not be created,
-// "Error writing blanking fields to file.\n<why>" when writing it failed.
+// one, and stays as it was when the save fails (unless the answer says otherwise). Answers
+// "" when saved, else the message: "Error opening file '<path>'\n<why>" when the file could
+// not be created, "Error writing blanking fields to file.\n<why>" when writing it failed,
+// followed by a line naming the file when the failed write left it damaged.
 std::string SaveBlankingFile(const std::string& path, const CBlankingMap& map);
 
 // Reads the BFS file at path into fileMap, which becomes a map of all 768 channels.

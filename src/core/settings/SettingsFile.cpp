@@ -113,23 +113,34 @@ bool HasLineBreak(std::string_view text) {
 
 }  // namespace
 
-CSettingsFile::CSettingsFile(std::string filePath) : path(std::move(filePath)) {
+namespace {
+
+std::string ReadWholeFile(const std::string& path) {
     // A missing file, or a pipe or device in its place, reads as an empty file.
     std::vector<unsigned char> bytes;
     ReadFileStart(path, std::numeric_limits<size_t>::max(), &bytes);
-    readBytes.assign(bytes.begin(), bytes.end());
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+CSettingsFile::CSettingsFile(std::string filePath)
+    : CSettingsFile(filePath, ReadWholeFile(filePath)) {}
+
+CSettingsFile::CSettingsFile(std::string filePath, std::string content)
+    : path(std::move(filePath)), readBytes(std::move(content)) {
     encoding = DecodeText(readBytes, &readText);
-    const std::string& content = readText;
+    const std::string& text = readText;
     size_t start = 0;
-    while (start < content.size()) {
-        const size_t newline = content.find('\n', start);
+    while (start < text.size()) {
+        const size_t newline = text.find('\n', start);
         if (newline == std::string::npos) {
-            lines.push_back({content.substr(start), ""});
+            lines.push_back({text.substr(start), ""});
             break;
         }
-        const bool crlf = newline > start && content[newline - 1] == '\r';
+        const bool crlf = newline > start && text[newline - 1] == '\r';
         const size_t end = crlf ? newline - 1 : newline;
-        lines.push_back({content.substr(start, end - start), crlf ? "\r\n" : "\n"});
+        lines.push_back({text.substr(start, end - start), crlf ? "\r\n" : "\n"});
         start = newline + 1;
     }
 }
@@ -254,13 +265,17 @@ void CSettingsFile::InsertLine(size_t at, std::string text) {
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), ending});
 }
 
-int CSettingsFile::Save() const {
-    std::string content;
+std::string CSettingsFile::Content() const {
+    std::string text;
     for (const Line& line : lines) {
-        content += line.text;
-        content += line.ending;
+        text += line.text;
+        text += line.ending;
     }
-    content = content == readText ? readBytes : EncodeText(content, encoding);
+    return text == readText ? readBytes : EncodeText(text, encoding);
+}
+
+int CSettingsFile::Save() const {
+    const std::string content = Content();
     const std::filesystem::path folder = Utf8Path(path).parent_path();
     if (!folder.empty()) {
         std::error_code ignored;  // a failure shows in the write below

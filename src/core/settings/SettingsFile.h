@@ -18,6 +18,8 @@ class CSettingsFile {
 public:
     // Reads the file at path; a missing or unreadable file reads as empty.
     explicit CSettingsFile(std::string path);
+    // Reads content as the file at path holds it, without touching the disk.
+    CSettingsFile(std::string path, std::string content);
 
     const std::string& Path() const { return path; }
 
@@ -38,7 +40,10 @@ public:
     // else 1.
     int WriteString(std::string_view section, std::string_view entry, std::string_view value);
 
-    // Writes the whole file atomically, creating its folder when missing. 1 on success,
+    // The bytes Save writes: the lines in the file's encoding, or the bytes read when the
+    // text is unchanged.
+    std::string Content() const;
+    // Writes Content() atomically, creating its folder when missing. 1 on success,
     // 0 on failure (the file on disk is then as it was).
     int Save() const;
 

@@ -8,6 +8,7 @@
 #include <span>
 
 #include "app/EditPsfSession.h"
+#include "files/AtomicFile.h"
 #include "protocol/ControllerLink.h"
 #include "psf/PsfCompareDlg.h"
 #include "psf/PsfTryOut.h"
@@ -600,8 +601,13 @@ int CPsfDlg::SavePsfFile() {
     if (path.isEmpty()) {
         return 1;
     }
-    if (!psf.SaveToFile(path.toStdString())) {
-        Message(QString::asprintf("Unable to write %s.", qUtf8Printable(path)));
+    FileWriteError error;
+    if (!psf.SaveToFile(path.toStdString(), &error)) {
+        QString text = QString::asprintf("Unable to write %s.", qUtf8Printable(path));
+        if (error.damaged) {
+            text += '\n' + QString::fromStdString(DamagedFileText(path.toStdString()));
+        }
+        Message(text);
         return 0;
     }
     return 1;
