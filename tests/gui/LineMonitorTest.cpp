@@ -10,6 +10,8 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -17,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +29,7 @@
 #include "ScriptedPrompts.h"
 #include "SimPort.h"
 #include "UiFixtures.h"
+#include "Watchdog.h"
 #include "WhenModal.h"
 #include "app/LineLog.h"
 #include "app/LineMonitorWnd.h"
@@ -230,6 +235,45 @@ TEST_F(LineMonitorTest, StaysOpenToInputWhileAModalDialogRuns) {
     modal.exec();
     EXPECT_FALSE(blockedDuringDialog);
     EXPECT_FALSE(monitor->Blocked());
+}
+
+// Save As in the monitor while another modal dialog runs (a diagnostics window, say): the
+// monitor's own file dialog, answered with Esc or with a name and Enter, closes without
+// hanging the program, and the monitor goes back to its owner when the dialog ends.
+TEST_F(LineMonitorTest, SaveAsWhileAModalDialogRunsEndsAndTheMonitorReturnsToItsOwner) {
+    InstallPrompts(nullptr);  // the Qt file dialog, driven through its widgets
+    monitor.reset();
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("line.txt"));
+    for (const bool save : {false, true}) {
+        SCOPED_TRACE(save ? "name and Enter" : "Esc");
+        QWidget owner;
+        owner.show();
+        auto* window = new CLineMonitorWnd(&owner);
+        window->show();
+        Link()->Ping('C');
+        const CWhenModal<QFileDialog> answer([&](QFileDialog& dialog) {
+            if (save) {
+                dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            } else {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            }
+        });
+        {
+            QDialog modal(&owner);
+            QTimer::singleShot(0, &modal, [&] {
+                QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("saveAs")),
+                                  Qt::LeftButton);
+                modal.accept();
+            });
+            const CWatchdog watchdog(std::chrono::seconds(30), "Save As in the line monitor");
+            modal.exec();
+        }
+        EXPECT_EQ(answer.Count(), 1);
+        EXPECT_EQ(QFile::exists(path), save);
+        EXPECT_EQ(window->windowHandle()->transientParent(), owner.windowHandle());
+    }
 }
 
 }  // namespace

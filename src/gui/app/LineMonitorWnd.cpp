@@ -82,15 +82,42 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
 bool CLineMonitorWnd::event(QEvent* event) {
     if (event->type() == QEvent::WindowBlocked) {
         blocked = true;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal != this && modal->windowHandle() != nullptr &&
-            windowHandle() != nullptr) {
-            windowHandle()->setTransientParent(modal->windowHandle());
-        }
+        FollowModalDialog();
     } else if (event->type() == QEvent::WindowUnblocked) {
         blocked = false;
     }
     return QWidget::event(event);
+}
+
+// The window stays above the modal dialog that runs, unless the dialog is one of its own
+// (Save As, a message): made the transient child of its own child, the window and the
+// dialog would be each other's ancestors, and every test for a blocked window would go
+// round that circle for ever. Once the dialog it follows is gone, the window follows
+// the next modal dialog, or is again the transient child of its owner.
+void CLineMonitorWnd::FollowModalDialog() {
+    QWindow* own = windowHandle();
+    if (own == nullptr) {
+        return;
+    }
+    QWidget* modal = QApplication::activeModalWidget();
+    QWindow* dialog = modal != nullptr ? modal->windowHandle() : nullptr;
+    QWindow* next = nullptr;
+    if (dialog != nullptr && dialog != own) {
+        if (own->isAncestorOf(dialog, QWindow::IncludeTransients)) {
+            return;
+        }
+        next = dialog;
+    } else if (parentWidget() != nullptr) {
+        next = parentWidget()->window()->windowHandle();
+    }
+    if (next == own->transientParent()) {
+        return;
+    }
+    disconnect(followed);
+    if (next != nullptr) {
+        followed = connect(next, &QObject::destroyed, this, &CLineMonitorWnd::FollowModalDialog);
+    }
+    own->setTransientParent(next);
 }
 
 void CLineMonitorWnd::OnRowsInserted() {

@@ -27,6 +27,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void FollowModalDialog();
     void OnRowsInserted();
     void OnCopy();
     void OnSaveAs();
@@ -35,6 +36,7 @@ private:
     CLineLog* log;
     QTableView* view;
     QPushButton* saveButton = nullptr;
-    bool following = true;
-    bool blocked = false;  // the view shows the newest row; it stays there as rows come
+    QMetaObject::Connection followed;  // to the end of the window the monitor follows
+    bool following = true;  // the view shows the newest row; it stays there as rows come
+    bool blocked = false;
 };
