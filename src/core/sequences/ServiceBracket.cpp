@@ -26,6 +26,14 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
     link.FindControllers(&table, progress);
 }
 
+void SearchAgain(CControllerLink& link, ControllerTable& table, CSearchProgress* progress) {
+    table = ControllerTable{};
+    if (progress != nullptr) {
+        progress->Suspended();
+    }
+    link.FindControllers(&table, progress);
+}
+
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
     link.ResumeAll(kBroadcastPauseMs);

@@ -28,6 +28,10 @@ void ResumeAfterService(CControllerLink& link, const ControllerTable& table);
 // rate, pauses kSettleMs and asks every ID at every searched rate; table holds the hits.
 // progress, when given, hears how far the search got and may end it before a ping.
 void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* progress = nullptr);
+// The search again while the controllers are still suspended by the last one (the Ping
+// dialog's Update): forgets the previous hits and asks every ID at every searched rate,
+// with nothing broadcast first.
+void SearchAgain(CControllerLink& link, ControllerTable& table, CSearchProgress* progress);
 // Resumes the controllers the search found, then broadcasts the resume: a controller
 // that heard the broadcast suspend but whose answer to the search was lost is missing
 // from the table, and only the broadcast reaches it.

@@ -1,7 +1,5 @@
 #include "app/PingSession.h"
 
-#include <memory>
-
 #include "app/PingDlg.h"
 #include "app/SearchNoticeDlg.h"
 #include "sequences/ServiceBracket.h"
@@ -9,17 +7,10 @@
 
 int CPingSession::Execute() {
     ControllerTable& table = *Table();
+    const bool complete = SearchWithNotice(
+        Owner(), [&](CSearchProgress& progress) { SearchLine(*Link(), table, &progress); });
     {
-        // The notice is painted before the search blocks the event loop, and removed
-        // after the busy state ends.
-        CSearchNoticeDlg notice(Owner());
-        CBusyScope busy;
-        // Cancel and Esc reach the notice while the line is busy.
-        const CPumpTargetScope target(&notice);
-        SearchLine(*Link(), table, &notice);
-    }
-    {
-        CPingDlg dialog(&table, this, Owner());
+        CPingDlg dialog(&table, this, complete, Owner());
         dialog.exec();
     }
     CBusyScope busy;
