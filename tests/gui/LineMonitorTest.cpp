@@ -21,7 +21,9 @@
 #include <QWheelEvent>
 #include <QWindow>
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +38,11 @@
 #include "app/MainFrame.h"
 #include "app/PingDlg.h"
 #include "app/TarnApp.h"
+#include "BeamMeasures.h"
 #include "protocol/ControllerLink.h"
+#include "protocol/Diagnostics.h"
 #include "protocol/LineWords.h"
+#include "protocol/ScanReply.h"
 #include "records/Psf.h"
 #include "settings/PortFactory.h"
 #include "widgets/IdlePump.h"
@@ -120,6 +125,59 @@ TEST_F(LineMonitorTest, ListsTheFramesTheControllerHeardWithTheVerdictOfEachFaul
     EXPECT_EQ(listed, heard);
     EXPECT_EQ(Column(CLineLog::kRequest)[0], "F8 43 50 0D");
     EXPECT_EQ(Column(CLineLog::kReply)[0], "1C 43 58 0A");
+}
+
+// The monitor calls a diagnostics or measurement scan reply "answered" exactly when the
+// command took it, whatever fault spoilt it: its verdict is the command's own check.
+TEST_F(LineMonitorTest, AnswersADiagnosticsOrScanReplyExactlyWhenTheCommandTakesIt) {
+    const auto link = Link();
+    ASSERT_TRUE(controller->SetBoards(1, 1));
+    controller->Psf().SetMeasMode(1, kTotalBlocked);
+    const std::pair<const char*, std::function<int()>> commands[] = {
+        {"emitter diagnostics",
+         [&] {
+             CDiagnostics diagnostics;
+             return link->InputDiagnostics(diagnostics, kEmitterSide);
+         }},
+        {"receiver diagnostics",
+         [&] {
+             CDiagnostics diagnostics;
+             return link->InputDiagnostics(diagnostics, kReceiverSide);
+         }},
+        {"measurement scan",
+         [&] {
+             CMeasurementScan scan(1);
+             return link->InputScan(scan);
+         }},
+    };
+    const std::pair<const char*, std::optional<SimFaultKind>> faults[] = {
+        {"none", std::nullopt},
+        {"wrong letter", SimFaultKind::wrongLetter},
+        {"wrong ID", SimFaultKind::wrongId},
+        {"wrong end", SimFaultKind::wrongEnd},
+        {"short", SimFaultKind::shortReply},
+        {"first byte", SimFaultKind::corruptByte},
+        {"extra bytes", SimFaultKind::extraBytes},
+        {"noise", SimFaultKind::noise},
+    };
+    for (const auto& [command, run] : commands) {
+        for (const auto& [name, kind] : faults) {
+            SCOPED_TRACE(std::string(command) + ", fault: " + name);
+            if (kind) {
+                SimFault fault;
+                fault.kind = *kind;
+                fault.offset = 0;
+                fault.bytes = {0x55, 0x66};
+                controller->AddFault(fault);
+            }
+            const int took = run();
+            const std::string verdict = Column(CLineLog::kVerdict).back();
+            EXPECT_EQ(verdict == "answered", took != 0) << verdict;
+            clock->Advance(3000);
+            link->FlushInput();
+            controller->ClearFaults();
+        }
+    }
 }
 
 TEST_F(LineMonitorTest, PauseHoldsNewRowsBackClearCopyAndSaveWorkThroughTheButtons) {
