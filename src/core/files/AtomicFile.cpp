@@ -112,6 +112,10 @@ FileSyncFunction SetFileSyncFunction(FileSyncFunction sync) {
     return previous;
 }
 
+int SyncFile(int fd) {
+    return fileSync(fd);
+}
+
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,
                          FileWriteError* error) {
     std::string target;
