@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <memory>
 #include <string>
@@ -110,16 +111,23 @@ TEST(HelpWndTest, RendersTheGuideWithPicturesLinksAndFind) {
     EXPECT_FALSE(help.Find(QStringLiteral("no such words in the guide")));
 }
 
+// The program's folder is a temporary one, so that nothing is written beside the test
+// program and an aborted run leaves nothing for the next.
 TEST(HelpWndTest, HelpIndexOpensTheGuideInstalledBesideTheProgram) {
     const CScriptedPrompts prompts;
     CTempSettings settings;
+    const QTemporaryDir programFolder;
+    CHelpWnd::SetProgramFolder(programFolder.path());
+    struct Restore {
+        ~Restore() { CHelpWnd::SetProgramFolder(QString()); }
+    } restore;
     {
         CTarnApp app;
         app.SetSplashMs(0);
         app.InitInstance();
         EXPECT_FALSE(app.MainFrame()->CommandAction(kCmdHelpIndex)->isEnabled());
     }
-    const QDir beside(QCoreApplication::applicationDirPath());
+    const QDir beside(programFolder.path());
     ASSERT_TRUE(beside.mkpath(QStringLiteral("doc")));
     ASSERT_TRUE(QFile::copy(kGuide, beside.filePath(QStringLiteral("doc/user-guide.md"))));
     CTarnApp app;
@@ -127,7 +135,6 @@ TEST(HelpWndTest, HelpIndexOpensTheGuideInstalledBesideTheProgram) {
     app.InitInstance();
     CMainFrame& frame = *app.MainFrame();
     frame.CommandAction(kCmdHelpIndex)->trigger();
-    QDir(beside.filePath(QStringLiteral("doc"))).removeRecursively();
     const auto* help = frame.findChild<CHelpWnd*>(QStringLiteral("helpWindow"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());

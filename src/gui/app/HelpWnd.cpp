@@ -22,6 +22,11 @@ namespace {
 constexpr const char* kGuideFolders[] = {"../share/doc/tarn", "doc"};
 constexpr char kGuideName[] = "user-guide.md";
 
+QString& ProgramFolderOverride() {
+    static QString folder;
+    return folder;
+}
+
 // A heading's anchor as Markdown renderers make it: lower case, spaces as hyphens, other
 // punctuation left out.
 QString Slug(const QString& heading) {
@@ -68,8 +73,13 @@ CHelpWnd::CHelpWnd(QWidget* parent, const QString& path)
     resize(800, 700);
 }
 
+void CHelpWnd::SetProgramFolder(const QString& folder) {
+    ProgramFolderOverride() = folder;
+}
+
 QString CHelpWnd::UserGuidePath() {
-    const QDir program(QCoreApplication::applicationDirPath());
+    const QDir program(ProgramFolderOverride().isEmpty() ? QCoreApplication::applicationDirPath()
+                                                         : ProgramFolderOverride());
     for (const char* folder : kGuideFolders) {
         const QString path =
             program.filePath(QString::fromLatin1(folder) + QLatin1Char('/') + kGuideName);
