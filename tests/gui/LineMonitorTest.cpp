@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -185,10 +186,12 @@ TEST_F(LineMonitorTest, PauseHoldsNewRowsBackClearCopyAndSaveWorkThroughTheButto
     link->Ping('C');
     monitor->Log().Flush();
     Press("pause");
+    EXPECT_EQ(monitor->findChild<QPushButton*>("pause")->text(), "&Resume");
     link->Ping('A');
     monitor->Log().Flush();
     EXPECT_EQ(monitor->Log().rowCount(), 1);
     Press("pause");
+    EXPECT_EQ(monitor->findChild<QPushButton*>("pause")->text(), "&Pause");
     ASSERT_EQ(monitor->Log().rowCount(), 2);
     EXPECT_EQ(monitor->Log().CellText(1, CLineLog::kWords), "Ping A");
 
@@ -223,6 +226,45 @@ TEST_F(LineMonitorTest, KeepsTheLastTwentyThousandExchanges) {
     monitor->Log().Flush();
     ASSERT_EQ(static_cast<size_t>(monitor->Log().rowCount()), kLineLogCapacity);
     EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend B");
+}
+
+// A full list drops its oldest rows as new ones come; a reader scrolled up goes on seeing
+// the same rows at the top instead of text sliding by.
+TEST_F(LineMonitorTest, AReaderScrolledUpKeepsTheRowsReadWhileAFullListDropsTheOldest) {
+    const auto link = Link();
+    monitor->show();
+    const auto exchanges = [&](size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            clock->Advance(1);
+            link->Suspend('B', 0);
+        }
+        monitor->Log().Flush();
+        QCoreApplication::processEvents();
+    };
+    exchanges(kLineLogCapacity);
+    QTableView& view = monitor->View();
+    view.scrollTo(monitor->Log().index(5000, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    const QString read = monitor->Log().CellText(view.rowAt(0), CLineLog::kTime);
+    exchanges(300);
+    EXPECT_EQ(monitor->Log().CellText(view.rowAt(0), CLineLog::kTime), read);
+    // At the bottom it follows the newest row again.
+    view.scrollToBottom();
+    QCoreApplication::processEvents();
+    exchanges(10);
+    EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+}
+
+// Save As while a command holds the line: a beep, and the status line says why.
+TEST_F(LineMonitorTest, SaveAsOnABusyLineSaysWhyItWaits) {
+    {
+        const CInputHold busy;
+        Press("saveAs");
+    }
+    EXPECT_EQ(prompts.Beeps(), 1);
+    EXPECT_TRUE(prompts.FileDialogs().empty());
+    EXPECT_NE(monitor->findChild<QLabel*>("status")->text().toStdString().find("quiet line"),
+              std::string::npos);
 }
 
 // While the search waits on the line, the monitor's list scrolls; a click on another

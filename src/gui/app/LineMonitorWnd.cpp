@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -26,7 +27,10 @@ constexpr char kSaveFailed[] = "Unable to save the line monitor's list.";
 }  // namespace
 
 CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
-    : QWidget(parent, Qt::Window), log(new CLineLog(this)), view(new QTableView(this)) {
+    : QWidget(parent, Qt::Window),
+      log(new CLineLog(this)),
+      view(new QTableView(this)),
+      status(new QLabel(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("lineMonitor"));
     setWindowTitle(QStringLiteral("Line Monitor - ") + QString::fromLatin1(kAppTitle));
@@ -60,11 +64,16 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
+    status->setObjectName(QStringLiteral("status"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(view, 1);
+    layout->addWidget(status);
 
     connect(pause, &QPushButton::toggled, log, &CLineLog::SetPaused);
+    connect(pause, &QPushButton::toggled, pause, [pause](bool paused) {
+        pause->setText(paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
+    });
     connect(clear, &QPushButton::clicked, log, &CLineLog::Clear);
     connect(copy, &QPushButton::clicked, this, &CLineMonitorWnd::OnCopy);
     connect(new QShortcut(QKeySequence::Copy, view), &QShortcut::activated, this,
@@ -76,6 +85,17 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
     QScrollBar* bar = view->verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this,
             [this, bar](int value) { following = value >= bar->maximum(); });
+    // Once the list is full, the oldest rows make room for new ones; a reader scrolled up
+    // keeps the rows being read in their place until they themselves are dropped.
+    connect(log, &CLineLog::rowsAboutToBeRemoved, this,
+            [this, bar] { topBeforeDrop = bar->value(); });
+    connect(log, &CLineLog::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) {
+                if (!following) {
+                    view->scrollTo(log->index(std::max(0, topBeforeDrop - (last - first + 1)), 0),
+                                   QAbstractItemView::PositionAtTop);
+                }
+            });
     resize(120 * digit, 30 * view->verticalHeader()->defaultSectionSize());
 }
 
@@ -146,9 +166,12 @@ void CLineMonitorWnd::OnCopy() {
 // dialog closes, so saving waits for a quiet line; meanwhile the button only beeps.
 void CLineMonitorWnd::OnSaveAs() {
     if (InputHeld()) {
+        status->setText(QStringLiteral(
+            "Save As waits for a quiet line: a command is talking to the controllers."));
         Prompts().Beep();
         return;
     }
+    status->clear();
     const QString path = Prompts().SaveFileName(this, kSaveSpec);
     if (path.isEmpty()) {
         return;

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class CLineLog;
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -35,7 +36,9 @@ private:
 
     CLineLog* log;
     QTableView* view;
+    QLabel* status;  // why Save As did nothing
     QPushButton* saveButton = nullptr;
+    int topBeforeDrop = 0;
     QMetaObject::Connection followed;  // to the end of the window the monitor follows
     bool following = true;  // the view shows the newest row; it stays there as rows come
     bool blocked = false;
