@@ -199,12 +199,11 @@ std::vector<Expectation> Expectations() {
                     same},
                    {}});
     all.back().Add({{3, kExtra, 4}, {4, kExtra, 5}, {6, kExtra, 7}});
-    all.push_back(
-        {"PsfNullSpanCancel",
-         "VGAnQGv",
-         {},
-         {same, {kUploadFailed}, {kNotActive}, {kNullSpan}, same, {kUploadFailed}, same},
-         {}});
+    all.push_back({"PsfNullSpanCancel",
+                   "VGAnQGv",
+                   {},
+                   {same, {kUploadFailed}, {kNotActive}, {kNullSpan}, same, {kUploadFailed}, same},
+                   {}});
     all.back().Add({{3, kExtra, 4}, {5, kExtra, 6}});
     // Cancel tries the end twice, and a single failure goes untold. The late answer to
     // the first try spoils the upload that follows; after noise the second try fails

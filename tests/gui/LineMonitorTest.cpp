@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "AlignmentFixture.h"
+#include "BeamMeasures.h"
 #include "ScriptedPrompts.h"
 #include "SimPort.h"
 #include "UiFixtures.h"
@@ -39,7 +40,6 @@
 #include "app/MainFrame.h"
 #include "app/PingDlg.h"
 #include "app/TarnApp.h"
-#include "BeamMeasures.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/Diagnostics.h"
 #include "protocol/LineWords.h"

@@ -286,9 +286,9 @@ TEST_F(NullSpanDlgTest, CancelAlwaysClosesAndPutsTheReportedValuesIntoThePsfReco
         EXPECT_EQ(InPsf(), (Values{100, 4000, 200, 3000}));
         const std::vector<Bytes> frames = FramesAfterOpening();
         ASSERT_GE(frames.size(), sent);
-        EXPECT_EQ(std::vector<Bytes>(frames.begin() + static_cast<std::ptrdiff_t>(sent),
-                                     frames.end()),
-                  std::vector<Bytes>(c.ends, Bytes{0xF8, 'C', 'Q', 0x0D}));
+        EXPECT_EQ(
+            std::vector<Bytes>(frames.begin() + static_cast<std::ptrdiff_t>(sent), frames.end()),
+            std::vector<Bytes>(c.ends, Bytes{0xF8, 'C', 'Q', 0x0D}));
     }
 }
 

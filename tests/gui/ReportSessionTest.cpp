@@ -47,9 +47,9 @@ protected:
         EXPECT_TRUE(pdftotext.waitForFinished(20000));
         std::vector<std::string> pages;
         for (QString page : QString::fromUtf8(pdftotext.readAllStandardOutput()).split('\f')) {
-            pages.push_back(page.replace(QRegularExpression(QStringLiteral("\\s+")),
-                                         QStringLiteral(" "))
-                                .toStdString());
+            pages.push_back(
+                page.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
+                    .toStdString());
         }
         return pages;
     }

@@ -19,8 +19,8 @@ public:
         : thread([this, limit, what = std::move(what)] {
               std::unique_lock<std::mutex> lock(mutex);
               if (!done.wait_for(lock, limit, [this] { return finished; })) {
-                  std::fprintf(stderr, "watchdog: %s did not finish within %lld s\n",
-                               what.c_str(), static_cast<long long>(limit.count()));
+                  std::fprintf(stderr, "watchdog: %s did not finish within %lld s\n", what.c_str(),
+                               static_cast<long long>(limit.count()));
                   std::fflush(stderr);
                   std::_Exit(EXIT_FAILURE);
               }

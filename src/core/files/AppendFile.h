@@ -3,9 +3,9 @@
 // memory until the end. Open creates the file (or empties the file there) at once, so a
 // folder that takes no file is known before anything is recorded; every Append goes to
 // the system at once, so a program that is killed loses nothing it appended; Sync puts
-// the file on the disk (through SyncFile, which tests replace). Pipes and devices are refused, as by the atomic writer. After a
-// failed write every later Append and Sync fails too, with the first failure's reason.
-// Paths are UTF-8 on every platform.
+// the file on the disk (through SyncFile, which tests replace). Pipes and devices are refused, as
+// by the atomic writer. After a failed write every later Append and Sync fails too, with the first
+// failure's reason. Paths are UTF-8 on every platform.
 
 #include <cstddef>
 #include <string>

@@ -180,8 +180,7 @@ bool PrintReportTo(CReportContents& contents, QPrinter& printer) {
         return WriteReportPdf(contents, printer.outputFileName(), printer.pageLayout());
     }
     PaintReport(contents, printer);
-    return printer.printerState() != QPrinter::Error &&
-           printer.printerState() != QPrinter::Aborted;
+    return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
 }
 
 int PrintReport(CReportContents& contents, QWidget* owner, QString* failure) {
@@ -193,8 +192,9 @@ int PrintReport(CReportContents& contents, QWidget* owner, QString* failure) {
     if (PrintReportTo(contents, printer)) {
         return 1;
     }
-    *failure = printer.outputFormat() == QPrinter::PdfFormat
-                   ? QString::asprintf("Unable to write %s.", qUtf8Printable(printer.outputFileName()))
-                   : QStringLiteral("The report was not printed: the print job failed.");
+    *failure =
+        printer.outputFormat() == QPrinter::PdfFormat
+            ? QString::asprintf("Unable to write %s.", qUtf8Printable(printer.outputFileName()))
+            : QStringLiteral("The report was not printed: the print job failed.");
     return -1;
 }

@@ -89,13 +89,12 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
     // keeps the rows being read in their place until they themselves are dropped.
     connect(log, &CLineLog::rowsAboutToBeRemoved, this,
             [this, bar] { topBeforeDrop = bar->value(); });
-    connect(log, &CLineLog::rowsRemoved, this,
-            [this](const QModelIndex&, int first, int last) {
-                if (!following) {
-                    view->scrollTo(log->index(std::max(0, topBeforeDrop - (last - first + 1)), 0),
-                                   QAbstractItemView::PositionAtTop);
-                }
-            });
+    connect(log, &CLineLog::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+        if (!following) {
+            view->scrollTo(log->index(std::max(0, topBeforeDrop - (last - first + 1)), 0),
+                           QAbstractItemView::PositionAtTop);
+        }
+    });
     resize(120 * digit, 30 * view->verticalHeader()->defaultSectionSize());
 }
 

@@ -40,6 +40,6 @@ private:
     QPushButton* saveButton = nullptr;
     int topBeforeDrop = 0;
     QMetaObject::Connection followed;  // to the end of the window the monitor follows
-    bool following = true;  // the view shows the newest row; it stays there as rows come
+    bool following = true;             // the view shows the newest row; it stays there as rows come
     bool blocked = false;
 };

@@ -27,8 +27,7 @@ constexpr int kIdOffset = 0x40;
 
 }  // namespace
 
-CPingDlg::CPingDlg(ControllerTable* table, CServiceSession* session, bool complete,
-                   QWidget* parent)
+CPingDlg::CPingDlg(ControllerTable* table, CServiceSession* session, bool complete, QWidget* parent)
     : QDialog(parent),
       ui(std::make_unique<Ui::CPingDlg>()),
       table(table),

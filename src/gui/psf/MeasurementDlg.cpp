@@ -104,8 +104,7 @@ void CMeasurementDlg::Run() {
         const QString started =
             QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
         trend.Start(selection, TickCount(),
-                    RecordingHeader(link.Id(), link.Port().Current().baud,
-                                    started.toStdString(),
+                    RecordingHeader(link.Id(), link.Port().Current().baud, started.toStdString(),
                                     {names[0].toStdString(), names[1].toStdString()}));
         recorded = 0;
         recordLost = false;
@@ -211,10 +210,10 @@ void CMeasurementDlg::FinishRecording() {
 }
 
 void CMeasurementDlg::SaveReadingsElsewhere() {
-    const QString question =
-        QStringLiteral("The readings of this Run could not all be written to %1.\n"
-                       "Save them to another file?")
-            .arg(QDir::toNativeSeparators(recordPath));
+    const QString question = QStringLiteral(
+                                 "The readings of this Run could not all be written to %1.\n"
+                                 "Save them to another file?")
+                                 .arg(QDir::toNativeSeparators(recordPath));
     while (Prompts().Message(this, question, PromptIcon::kExclamation, PromptButtons::kYesNo) ==
            kAnswerYes) {
         const QString path = Prompts().SaveFileName(this, kCsvFiles);
@@ -226,8 +225,7 @@ void CMeasurementDlg::SaveReadingsElsewhere() {
                                 reinterpret_cast<const unsigned char*>(csv.data()), csv.size())) {
             return;
         }
-        Prompts().Message(this,
-                          QString::asprintf("Unable to write %s.", qUtf8Printable(path)),
+        Prompts().Message(this, QString::asprintf("Unable to write %s.", qUtf8Printable(path)),
                           PromptIcon::kExclamation, PromptButtons::kOk);
     }
 }

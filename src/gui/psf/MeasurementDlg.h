@@ -71,7 +71,7 @@ private:
     // The recording file, open from its choice to the end of the next Run.
     CAppendFile record;
     QString recordPath;
-    size_t recorded = 0;     // bytes of the trend's CSV in the file
+    size_t recorded = 0;      // bytes of the trend's CSV in the file
     bool recordLost = false;  // a write failed during this Run
     uint32_t syncedMs = 0;
 };
