@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -21,6 +22,7 @@
 #include "UiFixtures.h"
 #include "app/ControllerPanel.h"
 #include "app/HelpWnd.h"
+#include "app/LineMonitorWnd.h"
 #include "app/MainFrame.h"
 #include "app/TarnApp.h"
 #include "protocol/ControllerLink.h"
@@ -138,6 +140,21 @@ TEST(HelpWndTest, HelpIndexOpensTheGuideInstalledBesideTheProgram) {
     const auto* help = frame.findChild<CHelpWnd*>(QStringLiteral("helpWindow"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
+}
+
+// The line monitor and the help window, sized for a large screen, open whole on a
+// smaller one (the offscreen platform's).
+TEST(HelpWndTest, MonitorAndHelpWindowOpenWholeOnTheScreen) {
+    CLineMonitorWnd monitor(nullptr);
+    CHelpWnd help(nullptr, kGuide);
+    for (QWidget* window : {static_cast<QWidget*>(&monitor), static_cast<QWidget*>(&help)}) {
+        window->show();
+        const QRect area = window->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(window->frameGeometry()))
+            << window->objectName().toStdString() << " at " << window->frameGeometry().x() << ","
+            << window->frameGeometry().y() << " " << window->frameGeometry().width() << "x"
+            << window->frameGeometry().height() << " on " << area.width() << "x" << area.height();
+    }
 }
 
 }  // namespace

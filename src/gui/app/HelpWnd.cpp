@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "widgets/AppTitle.h"
+#include "widgets/ScreenFit.h"
 
 namespace {
 
@@ -71,6 +72,7 @@ CHelpWnd::CHelpWnd(QWidget* parent, const QString& path)
     });
     connect(findText, &QLineEdit::returnPressed, this, [this] { Find(findText->text()); });
     resize(800, 700);
+    FitOnScreen(*this);
 }
 
 void CHelpWnd::SetProgramFolder(const QString& folder) {

@@ -20,6 +20,7 @@
 #include "widgets/AppTitle.h"
 #include "widgets/IdlePump.h"
 #include "widgets/Prompts.h"
+#include "widgets/ScreenFit.h"
 
 namespace {
 constexpr CFileDialogSpec kSaveSpec{"txt", "Text Files (*.txt) |*.txt|CSV Files (*.csv) |*.csv||"};
@@ -96,6 +97,7 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
         }
     });
     resize(120 * digit, 30 * view->verticalHeader()->defaultSectionSize());
+    FitOnScreen(*this);
 }
 
 bool CLineMonitorWnd::event(QEvent* event) {
