@@ -3,7 +3,6 @@
 // before the first frame goes on the line, and a stop falls between controllers only,
 // never between a controller's PSF and its map.
 
-#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "CtlStop.h"
 #include "CtlSummary.h"
 #include "files/AtomicFile.h"
+#include "files/FileErrorText.h"
 #include "files/Utf8Path.h"
 #include "records/BlankingMap.h"
 #include "records/Psf.h"
@@ -44,7 +44,7 @@ std::string ReadListedFile(const std::string& folder, const BackupFile& file,
     if (!ReadFileStart(PathIn(folder, file.name), file.length + 1, bytes, &error)) {
         return file.name + (error.notRegular ? " is not a regular file"
                                              : std::string(" cannot be read: ") +
-                                                   std::strerror(error.errorNumber));
+                                                   FileErrorText(error.errorNumber));
     }
     if (bytes->size() != file.length) {
         return file.name + " is " + (bytes->size() > file.length ? "longer" : "shorter") +
@@ -96,7 +96,7 @@ std::string ReadSummary(const std::string& folder, std::vector<BackupEntry>* ent
     const std::string path = PathIn(folder, kSummaryName);
     if (!ReadFileStart(path, kMaxSummaryLength + 1, &bytes, &error)) {
         return "no backup summary " + path + ": " +
-               (error.notRegular ? "not a regular file" : std::strerror(error.errorNumber));
+               (error.notRegular ? "not a regular file" : FileErrorText(error.errorNumber));
     }
     if (bytes.size() > kMaxSummaryLength) {
         return path + ": too long for a backup summary";

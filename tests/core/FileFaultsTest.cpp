@@ -367,6 +367,22 @@ TEST(FileReadFaultsTest, APipeOrDeviceIsRefusedWithoutWaiting) {
     }
 }
 
+// A pipe chosen where a file is saved stays a pipe: the save is refused instead of putting
+// a regular file in its place (as root that would replace /dev/null itself).
+TEST(FileWriteFaultsTest, APipeIsNeverReplacedByASave) {
+    CTempFolder folder;
+    const std::string pipe = folder.File("pipe");
+    ASSERT_EQ(0, mkfifo(pipe.c_str(), 0666));
+    const unsigned char data[] = {1, 2, 3};
+    FileWriteError error;
+    EXPECT_FALSE(WriteFileAtomically(pipe, data, sizeof data, &error));
+    EXPECT_TRUE(error.atOpen);
+    EXPECT_EQ(EPERM, error.errorNumber);
+    struct stat info {};
+    ASSERT_EQ(0, stat(pipe.c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+}
+
 // The program killed at random moments while it saves the settings file over and over:
 // the file is always whole, with the contents of one save or the other.
 TEST(SettingsFileKillTest, AKilledSaveLeavesTheOldOrTheNewFile) {

@@ -8,7 +8,7 @@
 
 TEST(MeasurementTrendTest, KeepsTheLastReadingsButRecordsEveryOne) {
     CMeasurementTrend trend;
-    trend.Start(3, 5000, true);
+    trend.Start(3, 5000, RecordingHeader('C', 19200, "2026-05-04 10:11:12", {"TBB", "TBM"}));
     std::array<MeasurementStats, 2> stats{};
     for (unsigned i = 0; i <= kTrendLength; ++i) {
         stats[0].Update(static_cast<uint16_t>(i));
@@ -20,10 +20,12 @@ TEST(MeasurementTrendTest, KeepsTheLastReadingsButRecordsEveryOne) {
     EXPECT_EQ(trend.Points().back().high[0], 600);
     EXPECT_EQ(trend.Points().back().low[0], 1);
     const std::string& csv = trend.Csv();
-    EXPECT_EQ(csv.substr(0, 35), "Time (ms),Meas1,Meas2\n0,0,7\n10,1,7\n");
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 601);
+    const std::string header =
+        "Controller,C\nBaud rate,19200\nRun started,2026-05-04 10:11:12\nTime (ms),TBB,TBM\n";
+    EXPECT_EQ(csv.substr(0, header.size() + 13), header + "0,0,7\n10,1,7\n");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4 + 601);
 
-    trend.Start(1, 0, false);
+    trend.Start(1, 0);
     trend.Add(3, {4, 0}, stats);
     EXPECT_EQ(trend.Points().size(), 1u);
     EXPECT_TRUE(trend.Csv().empty());

@@ -10,6 +10,9 @@
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -17,14 +20,20 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
+#include <chrono>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "AlignmentFixture.h"
+#include "BeamMeasures.h"
 #include "ScriptedPrompts.h"
 #include "SimPort.h"
 #include "UiFixtures.h"
+#include "Watchdog.h"
 #include "WhenModal.h"
 #include "app/LineLog.h"
 #include "app/LineMonitorWnd.h"
@@ -32,7 +41,9 @@
 #include "app/PingDlg.h"
 #include "app/TarnApp.h"
 #include "protocol/ControllerLink.h"
+#include "protocol/Diagnostics.h"
 #include "protocol/LineWords.h"
+#include "protocol/ScanReply.h"
 #include "records/Psf.h"
 #include "settings/PortFactory.h"
 #include "widgets/IdlePump.h"
@@ -117,15 +128,70 @@ TEST_F(LineMonitorTest, ListsTheFramesTheControllerHeardWithTheVerdictOfEachFaul
     EXPECT_EQ(Column(CLineLog::kReply)[0], "1C 43 58 0A");
 }
 
+// The monitor calls a diagnostics or measurement scan reply "answered" exactly when the
+// command took it, whatever fault spoilt it: its verdict is the command's own check.
+TEST_F(LineMonitorTest, AnswersADiagnosticsOrScanReplyExactlyWhenTheCommandTakesIt) {
+    const auto link = Link();
+    ASSERT_TRUE(controller->SetBoards(1, 1));
+    controller->Psf().SetMeasMode(1, kTotalBlocked);
+    const std::pair<const char*, std::function<int()>> commands[] = {
+        {"emitter diagnostics",
+         [&] {
+             CDiagnostics diagnostics;
+             return link->InputDiagnostics(diagnostics, kEmitterSide);
+         }},
+        {"receiver diagnostics",
+         [&] {
+             CDiagnostics diagnostics;
+             return link->InputDiagnostics(diagnostics, kReceiverSide);
+         }},
+        {"measurement scan",
+         [&] {
+             CMeasurementScan scan(1);
+             return link->InputScan(scan);
+         }},
+    };
+    const std::pair<const char*, std::optional<SimFaultKind>> faults[] = {
+        {"none", std::nullopt},
+        {"wrong letter", SimFaultKind::wrongLetter},
+        {"wrong ID", SimFaultKind::wrongId},
+        {"wrong end", SimFaultKind::wrongEnd},
+        {"short", SimFaultKind::shortReply},
+        {"first byte", SimFaultKind::corruptByte},
+        {"extra bytes", SimFaultKind::extraBytes},
+        {"noise", SimFaultKind::noise},
+    };
+    for (const auto& [command, run] : commands) {
+        for (const auto& [name, kind] : faults) {
+            SCOPED_TRACE(std::string(command) + ", fault: " + name);
+            if (kind) {
+                SimFault fault;
+                fault.kind = *kind;
+                fault.offset = 0;
+                fault.bytes = {0x55, 0x66};
+                controller->AddFault(fault);
+            }
+            const int took = run();
+            const std::string verdict = Column(CLineLog::kVerdict).back();
+            EXPECT_EQ(verdict == "answered", took != 0) << verdict;
+            clock->Advance(3000);
+            link->FlushInput();
+            controller->ClearFaults();
+        }
+    }
+}
+
 TEST_F(LineMonitorTest, PauseHoldsNewRowsBackClearCopyAndSaveWorkThroughTheButtons) {
     const auto link = Link();
     link->Ping('C');
     monitor->Log().Flush();
     Press("pause");
+    EXPECT_EQ(monitor->findChild<QPushButton*>("pause")->text(), "&Resume");
     link->Ping('A');
     monitor->Log().Flush();
     EXPECT_EQ(monitor->Log().rowCount(), 1);
     Press("pause");
+    EXPECT_EQ(monitor->findChild<QPushButton*>("pause")->text(), "&Pause");
     ASSERT_EQ(monitor->Log().rowCount(), 2);
     EXPECT_EQ(monitor->Log().CellText(1, CLineLog::kWords), "Ping A");
 
@@ -160,6 +226,45 @@ TEST_F(LineMonitorTest, KeepsTheLastTwentyThousandExchanges) {
     monitor->Log().Flush();
     ASSERT_EQ(static_cast<size_t>(monitor->Log().rowCount()), kLineLogCapacity);
     EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend B");
+}
+
+// A full list drops its oldest rows as new ones come; a reader scrolled up goes on seeing
+// the same rows at the top instead of text sliding by.
+TEST_F(LineMonitorTest, AReaderScrolledUpKeepsTheRowsReadWhileAFullListDropsTheOldest) {
+    const auto link = Link();
+    monitor->show();
+    const auto exchanges = [&](size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            clock->Advance(1);
+            link->Suspend('B', 0);
+        }
+        monitor->Log().Flush();
+        QCoreApplication::processEvents();
+    };
+    exchanges(kLineLogCapacity);
+    QTableView& view = monitor->View();
+    view.scrollTo(monitor->Log().index(5000, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    const QString read = monitor->Log().CellText(view.rowAt(0), CLineLog::kTime);
+    exchanges(300);
+    EXPECT_EQ(monitor->Log().CellText(view.rowAt(0), CLineLog::kTime), read);
+    // At the bottom it follows the newest row again.
+    view.scrollToBottom();
+    QCoreApplication::processEvents();
+    exchanges(10);
+    EXPECT_EQ(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
+}
+
+// Save As while a command holds the line: a beep, and the status line says why.
+TEST_F(LineMonitorTest, SaveAsOnABusyLineSaysWhyItWaits) {
+    {
+        const CInputHold busy;
+        Press("saveAs");
+    }
+    EXPECT_EQ(prompts.Beeps(), 1);
+    EXPECT_TRUE(prompts.FileDialogs().empty());
+    EXPECT_NE(monitor->findChild<QLabel*>("status")->text().toStdString().find("quiet line"),
+              std::string::npos);
 }
 
 // While the search waits on the line, the monitor's list scrolls; a click on another
@@ -230,6 +335,45 @@ TEST_F(LineMonitorTest, StaysOpenToInputWhileAModalDialogRuns) {
     modal.exec();
     EXPECT_FALSE(blockedDuringDialog);
     EXPECT_FALSE(monitor->Blocked());
+}
+
+// Save As in the monitor while another modal dialog runs (a diagnostics window, say): the
+// monitor's own file dialog, answered with Esc or with a name and Enter, closes without
+// hanging the program, and the monitor goes back to its owner when the dialog ends.
+TEST_F(LineMonitorTest, SaveAsWhileAModalDialogRunsEndsAndTheMonitorReturnsToItsOwner) {
+    InstallPrompts(nullptr);  // the Qt file dialog, driven through its widgets
+    monitor.reset();
+    const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("line.txt"));
+    for (const bool save : {false, true}) {
+        SCOPED_TRACE(save ? "name and Enter" : "Esc");
+        QWidget owner;
+        owner.show();
+        auto* window = new CLineMonitorWnd(&owner);
+        window->show();
+        Link()->Ping('C');
+        const CWhenModal<QFileDialog> answer([&](QFileDialog& dialog) {
+            if (save) {
+                dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path);
+                QTest::keyClick(&dialog, Qt::Key_Return);
+            } else {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            }
+        });
+        {
+            QDialog modal(&owner);
+            QTimer::singleShot(0, &modal, [&] {
+                QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("saveAs")),
+                                  Qt::LeftButton);
+                modal.accept();
+            });
+            const CWatchdog watchdog(std::chrono::seconds(30), "Save As in the line monitor");
+            modal.exec();
+        }
+        EXPECT_EQ(answer.Count(), 1);
+        EXPECT_EQ(QFile::exists(path), save);
+        EXPECT_EQ(window->windowHandle()->transientParent(), owner.windowHandle());
+    }
 }
 
 }  // namespace

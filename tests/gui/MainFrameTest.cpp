@@ -230,6 +230,23 @@ TEST_F(MainFrameTest, ExitClosesTheMainWindow) {
     EXPECT_FALSE(frame.isVisible());
 }
 
+// The line monitor closes with the main window, also after a modal dialog ran while it
+// was open; otherwise the program would go on running.
+TEST_F(MainFrameTest, ExitClosesEveryWindowAfterAModalDialogRan) {
+    Start();
+    Command(kCmdLineMonitor).trigger();
+    {
+        const CWhenModal<QDialog> close([](QDialog& dialog) { dialog.reject(); });
+        Command(kCmdAbout).trigger();
+        ASSERT_EQ(close.Count(), 1);
+    }
+    Command(kCmdExit).trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(window->isVisible()) << window->objectName().toStdString();
+    }
+}
+
 TEST_F(MainFrameTest, StatusBarShowsReadyAndTheHighlightedItemsPrompt) {
     CMainFrame& frame = Start();
     const QList<QLabel*> panes = frame.statusBar()->findChildren<QLabel*>();

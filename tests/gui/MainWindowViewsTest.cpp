@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <memory>
 #include <string>
@@ -20,6 +22,7 @@
 #include "UiFixtures.h"
 #include "app/ControllerPanel.h"
 #include "app/HelpWnd.h"
+#include "app/LineMonitorWnd.h"
 #include "app/MainFrame.h"
 #include "app/TarnApp.h"
 #include "protocol/ControllerLink.h"
@@ -110,16 +113,23 @@ TEST(HelpWndTest, RendersTheGuideWithPicturesLinksAndFind) {
     EXPECT_FALSE(help.Find(QStringLiteral("no such words in the guide")));
 }
 
+// The program's folder is a temporary one, so that nothing is written beside the test
+// program and an aborted run leaves nothing for the next.
 TEST(HelpWndTest, HelpIndexOpensTheGuideInstalledBesideTheProgram) {
     const CScriptedPrompts prompts;
     CTempSettings settings;
+    const QTemporaryDir programFolder;
+    CHelpWnd::SetProgramFolder(programFolder.path());
+    struct Restore {
+        ~Restore() { CHelpWnd::SetProgramFolder(QString()); }
+    } restore;
     {
         CTarnApp app;
         app.SetSplashMs(0);
         app.InitInstance();
         EXPECT_FALSE(app.MainFrame()->CommandAction(kCmdHelpIndex)->isEnabled());
     }
-    const QDir beside(QCoreApplication::applicationDirPath());
+    const QDir beside(programFolder.path());
     ASSERT_TRUE(beside.mkpath(QStringLiteral("doc")));
     ASSERT_TRUE(QFile::copy(kGuide, beside.filePath(QStringLiteral("doc/user-guide.md"))));
     CTarnApp app;
@@ -127,10 +137,24 @@ TEST(HelpWndTest, HelpIndexOpensTheGuideInstalledBesideTheProgram) {
     app.InitInstance();
     CMainFrame& frame = *app.MainFrame();
     frame.CommandAction(kCmdHelpIndex)->trigger();
-    QDir(beside.filePath(QStringLiteral("doc"))).removeRecursively();
     const auto* help = frame.findChild<CHelpWnd*>(QStringLiteral("helpWindow"));
     ASSERT_NE(help, nullptr);
     EXPECT_TRUE(help->isVisible());
+}
+
+// The line monitor and the help window, sized for a large screen, open whole on a
+// smaller one (the offscreen platform's).
+TEST(HelpWndTest, MonitorAndHelpWindowOpenWholeOnTheScreen) {
+    CLineMonitorWnd monitor(nullptr);
+    CHelpWnd help(nullptr, kGuide);
+    for (QWidget* window : {static_cast<QWidget*>(&monitor), static_cast<QWidget*>(&help)}) {
+        window->show();
+        const QRect area = window->screen()->availableGeometry();
+        EXPECT_TRUE(area.contains(window->frameGeometry()))
+            << window->objectName().toStdString() << " at " << window->frameGeometry().x() << ","
+            << window->frameGeometry().y() << " " << window->frameGeometry().width() << "x"
+            << window->frameGeometry().height() << " on " << area.width() << "x" << area.height();
+    }
 }
 
 }  // namespace

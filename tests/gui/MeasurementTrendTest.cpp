@@ -1,28 +1,63 @@
 // The measurement output dialog's trend chart and recording file after Runs of known
 // readings on a simulated controller: the chart's points with their Low and High, the
-// CSV of every reading, and a file that only the next Run writes; and the chart as it is
-// painted, read back from its pixels.
+// CSV of every reading written as it comes and put on the disk every second, a file that
+// only the next Run writes, and what the operator is told when the file fails; and the
+// chart as it is painted, read back from its pixels.
 
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <set>
+#include <vector>
 
 #include "BeamMeasures.h"
 #include "ScriptedPrompts.h"
 #include "SimLine.h"
 #include "SimPort.h"
 #include "SimScanScript.h"
+#include "files/AtomicFile.h"
 #include "protocol/ControllerLink.h"
 #include "psf/MeasurementDlg.h"
 #include "serial/Clock.h"
 #include "widgets/TrendChart.h"
 
 namespace {
+
+// The disk flushes of the files written, at their virtual times; flush number failAt
+// (from 0) fails.
+struct SyncLog {
+    static inline std::vector<uint32_t> ticks;
+    static inline size_t failAt = SIZE_MAX;
+    static int Sync(int) {
+        ticks.push_back(TickCount());
+        if (ticks.size() == failAt + 1) {
+            errno = EIO;
+            return -1;
+        }
+        return 0;
+    }
+};
+
+class ScopedSyncLog {
+public:
+    explicit ScopedSyncLog(size_t failAt = SIZE_MAX)
+        : previous(SetFileSyncFunction(SyncLog::Sync)) {
+        SyncLog::ticks.clear();
+        SyncLog::failAt = failAt;
+    }
+    ~ScopedSyncLog() { SetFileSyncFunction(previous); }
+    ScopedSyncLog(const ScopedSyncLog&) = delete;
+    ScopedSyncLog& operator=(const ScopedSyncLog&) = delete;
+
+private:
+    FileSyncFunction previous;
+};
 
 class MeasurementTrendTest : public ::testing::Test {
 protected:
@@ -47,10 +82,29 @@ protected:
         }
         return ys;
     }
-    std::string Path() const { return folder.filePath("run.csv").toStdString(); }
-    std::string ReadFile() const {
-        QFile file(QString::fromStdString(Path()));
+    std::string Path(const char* name = "run.csv") const {
+        return folder.filePath(name).toStdString();
+    }
+    std::string ReadFile(const char* name = "run.csv") const {
+        QFile file(QString::fromStdString(Path(name)));
         return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : "<none>";
+    }
+    static void Record(CMeasurementDlg& dialog) {
+        dialog.findChild<QPushButton*>("recordButton")->click();
+    }
+    static std::string RecordText(CMeasurementDlg& dialog) {
+        return dialog.findChild<QLabel*>("recordText")->text().toStdString();
+    }
+    // The readings' lines of a recording: what follows the column titles.
+    static QStringList Readings(const std::string& csv) {
+        QStringList lines = QString::fromStdString(csv).split('\n');
+        const qsizetype titles = lines.indexOf(QStringLiteral("Time (ms),TBB,TBM"));
+        EXPECT_GE(titles, 0) << csv;
+        lines = lines.mid(titles + 1);
+        if (!lines.isEmpty() && lines.back().isEmpty()) {
+            lines.removeLast();
+        }
+        return lines;
     }
 
     CScopedVirtualClock clock{1000};
@@ -86,24 +140,38 @@ TEST_F(MeasurementTrendTest, ChartHoldsEveryReadingOfTheRunWithItsLowAndHigh) {
 TEST_F(MeasurementTrendTest, RecordingWritesEveryReadingOfTheNextRunOnly) {
     auto dialog = Open(1);
     prompts.ScriptFiles({Path()});
-    dialog->findChild<QPushButton*>("recordButton")->click();
+    Record(*dialog);
     EXPECT_EQ(prompts.FileDialogs()[0].filter, "CSV Files (*.csv) |*.csv||");
-    EXPECT_EQ(ReadFile(), "<none>");
-    RunOver(*dialog, *controller, {3, 3, 0});
+    // The file is made when it is chosen, and Enter then starts the Run, not Exit.
+    EXPECT_EQ(ReadFile(), "");
+    EXPECT_EQ(dialog->focusWidget(), dialog->findChild<QPushButton*>("runButton"));
+
+    // Each reading is in the file before the next scan is asked for.
+    std::string duringThirdScan;
+    CScanScript script(*controller, {3, 3, 0});
+    script.At(3, [&] {
+        duringThirdScan = ReadFile();
+        dialog->findChild<QPushButton*>("stopButton")->click();
+    });
+    QTest::mouseClick(dialog->findChild<QPushButton*>("runButton"), Qt::LeftButton);
+    EXPECT_EQ(Readings(duringThirdScan).size(), 2);
 
     const QStringList lines = QString::fromStdString(ReadFile()).split('\n');
-    ASSERT_EQ(lines.size(), 5);
-    EXPECT_EQ(lines[0], "Time (ms),Meas1,Meas2");
+    ASSERT_EQ(lines.size(), 8);
+    EXPECT_EQ(lines[0], "Controller,C");
+    EXPECT_EQ(lines[1], "Baud rate,9600");
+    EXPECT_TRUE(lines[2].startsWith("Run started,20")) << lines[2].toStdString();
+    EXPECT_EQ(lines[3], "Time (ms),TBB,TBM");
     int previous = -1;
-    for (int i = 1; i <= 3; ++i) {
+    for (int i = 4; i <= 6; ++i) {
         const QStringList cells = lines[i].split(',');
         ASSERT_EQ(cells.size(), 3);
         EXPECT_GT(cells[0].toInt(), previous);
         previous = cells[0].toInt();
-        EXPECT_EQ(cells[1], QString::number(i == 3 ? 0 : 3));
+        EXPECT_EQ(cells[1], QString::number(i == 6 ? 0 : 3));
         EXPECT_EQ(cells[2], "");  // measurement 2 is not produced
     }
-    EXPECT_EQ(lines[4], "");
+    EXPECT_EQ(lines[7], "");
 
     // The file was closed with its Run: the next Run leaves it alone.
     const std::string recorded = ReadFile();
@@ -134,7 +202,7 @@ TEST(TrendChartPaintTest, LinesLieWhereTheirValuesPutThem) {
     // Measurement 1 reads 20, 80 and then 50 for a minute: Low settles at 20, High at 80.
     // Measurement 2 is not produced.
     CMeasurementTrend trend;
-    trend.Start(1, 0, false);
+    trend.Start(1, 0);
     std::array<MeasurementStats, 2> stats;
     uint32_t ms = 0;
     for (unsigned value : {20u, 80u}) {
@@ -194,6 +262,73 @@ TEST(TrendChartPaintTest, LinesLieWhereTheirValuesPutThem) {
     for (qsizetype i = 1; i < labels.size(); ++i) {
         EXPECT_GT(labels[i].toInt(), labels[i - 1].toInt()) << labels.join(',').toStdString();
     }
+}
+
+// A Run of several seconds: the file reaches the disk at least once a second and when the
+// Run ends.
+TEST_F(MeasurementTrendTest, RecordingReachesTheDiskAtLeastOnceASecond) {
+    const ScopedSyncLog syncs;
+    auto dialog = Open(1);
+    prompts.ScriptFiles({Path()});
+    Record(*dialog);
+    const uint32_t start = TickCount();
+    RunOver(*dialog, *controller, std::vector<int>(400, 5));
+    const uint32_t end = TickCount();
+    const QStringList readings = Readings(ReadFile());
+    ASSERT_EQ(readings.size(), 400);
+    ASSERT_GT(end - start, 3000u) << "too short a Run to tell";
+    const uint32_t step = readings[1].split(',')[0].toUInt() - readings[0].split(',')[0].toUInt();
+    ASSERT_GE(SyncLog::ticks.size(), 3u);
+    uint32_t last = start;
+    for (const uint32_t tick : SyncLog::ticks) {
+        EXPECT_LE(tick - last, 1000 + step);
+        last = tick;
+    }
+    EXPECT_LE(end - SyncLog::ticks.back(), step);
+}
+
+// The file cannot be made: refused when chosen, and the Run records nothing. A write that
+// fails during the Run: recording stops and says so at once, the Run goes on, and at Stop
+// the readings, every one of them, are saved to another file.
+TEST_F(MeasurementTrendTest, AFileThatFailsIsToldAtOnceAndTheReadingsAreSavedElsewhere) {
+    {
+        auto dialog = Open(1);
+        const std::string missing = folder.filePath("no such folder/run.csv").toStdString();
+        prompts.ScriptFiles({missing});
+        Record(*dialog);
+        ASSERT_EQ(prompts.Texts().size(), 1u);
+        EXPECT_EQ(prompts.Texts()[0].rfind("Unable to record to ", 0), 0u) << prompts.Texts()[0];
+        EXPECT_EQ(RecordText(*dialog), "");
+        RunOver(*dialog, *controller, {2});
+        EXPECT_EQ(prompts.Texts().size(), 1u);
+        EXPECT_FALSE(QFile::exists(QString::fromStdString(missing)));
+    }
+    const ScopedSyncLog syncs(1);  // the second flush fails
+    auto dialog = Open(1);
+    prompts.ScriptFiles({Path(), "", Path("elsewhere.csv")});
+    prompts.ScriptAnswers({kAnswerYes, kAnswerYes});
+    Record(*dialog);
+    std::string toldDuringRun;
+    int beepsDuringRun = 0;
+    CScanScript script(*controller, std::vector<int>(300, 4));
+    script.At(299, [&] {
+        toldDuringRun = RecordText(*dialog);
+        beepsDuringRun = prompts.Beeps();
+    });
+    script.At(300, [&] { dialog->findChild<QPushButton*>("stopButton")->click(); });
+    QTest::mouseClick(dialog->findChild<QPushButton*>("runButton"), Qt::LeftButton);
+
+    EXPECT_EQ(toldDuringRun.rfind("Recording stopped: run.csv cannot be written", 0), 0u)
+        << toldDuringRun;
+    EXPECT_EQ(beepsDuringRun, 1);
+    EXPECT_EQ(script.Scans(), 300);
+    // Asked at Stop; the first answer's file dialog was cancelled, so it asks again.
+    ASSERT_EQ(prompts.Texts().size(), 3u);
+    EXPECT_EQ(prompts.Messages()[1].buttons, PromptButtons::kYesNo);
+    EXPECT_EQ(prompts.Texts()[2], prompts.Texts()[1]);
+    EXPECT_EQ(Readings(ReadFile("elsewhere.csv")).size(), 300);
+    EXPECT_LT(Readings(ReadFile()).size(), 300);
+    EXPECT_EQ(RecordText(*dialog), "");
 }
 
 }  // namespace

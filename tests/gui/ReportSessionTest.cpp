@@ -3,6 +3,7 @@
 // exchange, which names the part and writes nothing.
 
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -11,6 +12,7 @@
 #include "AlignmentFixture.h"
 #include "SimPort.h"
 #include "WhenModal.h"
+#include "app/CommissioningReport.h"
 #include "app/ReportNoteDlg.h"
 #include "app/ReportSession.h"
 #include "settings/PortFactory.h"
@@ -36,16 +38,27 @@ protected:
         return answer;
     }
     std::string Path() const { return folder.filePath("report.pdf").toStdString(); }
-    // The PDF's text in reading order, runs of white space as one space.
-    std::string PdfText() const {
+    // The PDF's pages, each its text in reading order, runs of white space as one space.
+    std::vector<std::string> PdfPages() const {
         QProcess pdftotext;
         pdftotext.start(
             QStringLiteral("pdftotext"),
             {QStringLiteral("-layout"), QString::fromStdString(Path()), QStringLiteral("-")});
         EXPECT_TRUE(pdftotext.waitForFinished(20000));
-        return QString::fromUtf8(pdftotext.readAllStandardOutput())
-            .replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
-            .toStdString();
+        std::vector<std::string> pages;
+        for (QString page : QString::fromUtf8(pdftotext.readAllStandardOutput()).split('\f')) {
+            pages.push_back(
+                page.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "))
+                    .toStdString());
+        }
+        return pages;
+    }
+    std::string PdfText() const {
+        std::string text;
+        for (const std::string& page : PdfPages()) {
+            text += page + ' ';
+        }
+        return text;
     }
 
     CScopedPortFactory factory;
@@ -75,7 +88,7 @@ TEST_F(ReportSessionTest, PdfHoldsWhatTheControllerIsSetTo) {
 
     const std::string text = PdfText();
     for (const char* expected : {"Commissioning Report",
-                                 "TALVEN VARN 2.1 with Blanking, Version 2.0",
+                                 "TALVEN VARN 2.1 with Blanking, program version ",
                                  "Controller ID A",
                                  "Baud rate 9600",
                                  "System state Emit/Rec Errors",
@@ -101,6 +114,28 @@ TEST_F(ReportSessionTest, PdfHoldsWhatTheControllerIsSetTo) {
                                  "Signature:"}) {
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
     }
+    // Not the About box's text, and no field that holds nothing.
+    for (const char* absent : {"Version 2.0", "Reserved"}) {
+        EXPECT_EQ(text.find(absent), std::string::npos) << absent;
+    }
+    // Every page the PSF's table reaches starts its part with the table's header.
+    for (const std::string& page : PdfPages()) {
+        if (page.find("Analog Output #") != std::string::npos ||
+            page.find("Discrete Output #") != std::string::npos) {
+            EXPECT_NE(page.find("Field Value"), std::string::npos) << page;
+        }
+    }
+}
+
+// A PDF that cannot be written: the file dialog opens again, and the report, with the
+// operator's note, goes to the next place chosen.
+TEST_F(ReportSessionTest, AFailedWriteAsksForAnotherPlaceAndKeepsTheNote) {
+    const std::string missing = folder.filePath("no such folder/report.pdf").toStdString();
+    prompts.ScriptFiles({missing, Path()});
+    EXPECT_EQ(Run(QStringLiteral("Checked by the night shift.")), 1);
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Unable to write " + missing + "."});
+    EXPECT_EQ(prompts.FileDialogs().size(), 2u);
+    EXPECT_NE(PdfText().find("Checked by the night shift."), std::string::npos);
 }
 
 TEST_F(ReportSessionTest, ReadFailureAtEachExchangeNamesThePartAndWritesNothing) {
@@ -129,6 +164,32 @@ TEST_F(ReportSessionTest, ReadFailureAtEachExchangeNamesThePartAndWritesNothing)
     }
     EXPECT_TRUE(prompts.FileDialogs().empty());
     EXPECT_FALSE(QFile::exists(QString::fromStdString(Path())));
+}
+
+// Printing to a PDF file goes the way of the PDF report: a file that cannot be written
+// leaves nothing behind and the job counts as failed; one that can be is complete.
+TEST_F(ReportSessionTest, PrintToPdfFileIsCompleteOrNothingAndAFailureIsReported) {
+    const struct {
+        QString path;
+        bool printed;
+    } cases[] = {{folder.filePath(QStringLiteral("no such folder/printed.pdf")), false},
+                 {folder.filePath(QStringLiteral("printed.pdf")), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        CReportContents contents;
+        contents.map = CBlankingMap(64);
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(c.path);
+        EXPECT_EQ(PrintReportTo(contents, printer), c.printed);
+        QFile file(c.path);
+        EXPECT_EQ(file.open(QIODevice::ReadOnly), c.printed);
+        if (c.printed) {
+            const QByteArray pdf = file.readAll();
+            EXPECT_TRUE(pdf.startsWith("%PDF"));
+            EXPECT_TRUE(pdf.trimmed().endsWith("%%EOF"));
+        }
+    }
 }
 
 }  // namespace

@@ -43,7 +43,7 @@ TARN_SCREENSHOT(PingDlg) {
         return;
     }
     session.Link()->FindControllers(&table);
-    CPingDlg dialog(&table, &session, nullptr);
+    CPingDlg dialog(&table, &session, true, nullptr);
     SaveShot(&dialog, outputFolder, "ping.png");
 }
 

@@ -129,6 +129,10 @@ std::string DamagedFileText(const std::string& path) {
         "not be put back.");
 }
 
+int SyncFile(int fd) {
+    return fileSync(fd);
+}
+
 bool WriteFileAtomically(const std::string& path, const unsigned char* data, size_t size,
                          FileWriteError* error) {
     std::string target;

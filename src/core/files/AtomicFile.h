@@ -51,6 +51,8 @@ bool ReadFileStart(const std::string& path, size_t limit, std::vector<unsigned c
 // nullptr restores the platform's own.
 using FileSyncFunction = int (*)(int fd);
 FileSyncFunction SetFileSyncFunction(FileSyncFunction sync);
+// Flushes the open file fd to the disk through that call; 0 when done.
+int SyncFile(int fd);
 
 // The call that writes part of a file's data, the platform's own unless replaced; tests
 // replace it to make a write fail part way. As above.

@@ -22,7 +22,8 @@ std::string FolderPrefix(const std::string& path);
 // none, or when it leads nowhere yet).
 bool ResolveLinks(const std::string& path, std::string* target);
 
-// False when a file exists at target that the user may not write (a read-only file);
+// False when a file exists at target that the user may not write (a read-only file), or
+// that is a pipe or a device, which a save must not replace;
 // *exists tells whether there is one.
 bool MayReplace(const std::string& target, bool* exists);
 

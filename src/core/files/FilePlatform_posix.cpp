@@ -38,7 +38,17 @@ bool ResolveLinks(const std::string& path, std::string* target) {
 
 bool MayReplace(const std::string& target, bool* exists) {
     *exists = ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
-    return *exists || errno == ENOENT;
+    if (!*exists) {
+        return errno == ENOENT;
+    }
+    // A save aimed at a pipe or a device would put a regular file in its place (as root
+    // even /dev/null); it is refused. A folder refuses the rename by itself.
+    struct stat info;
+    if (::stat(target.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        errno = EPERM;
+        return false;
+    }
+    return true;
 }
 
 int CreateNew(const std::string& path) {

@@ -147,6 +147,20 @@ void CControllerLink::ReportVerdict(LineVerdict verdict) const {
     }
 }
 
+bool CControllerLink::ReportDecoded(bool taken) const {
+    if (observedVerdict != LineVerdict::kAnswered && observedVerdict != LineVerdict::kOutOfStep) {
+        return taken;
+    }
+    const LineVerdict verdict = taken ? LineVerdict::kAnswered : LineVerdict::kUnreadable;
+    if (verdict != observedVerdict) {
+        observedVerdict = verdict;
+        for (CLineObserver* observer : std::vector<CLineObserver*>(LineObservers())) {
+            observer->OnVerdictChanged(verdict);
+        }
+    }
+    return taken;
+}
+
 bool CControllerLink::RunTransaction(const CExchange& exchange) {
     CBusyScope scope(busy);
     replyCount = 0;

@@ -155,6 +155,10 @@ private:
     // Tells the line observer that the command found the last reply unusable after all;
     // only a reply that was taken as answered is judged again.
     void ReportVerdict(LineVerdict verdict) const;
+    // Tells the line observer what the command's own decoder made of a reply that came
+    // whole (answered, or out of step with bytes around it): taken, or unreadable.
+    // Answers taken.
+    bool ReportDecoded(bool taken) const;
 
     std::unique_ptr<RS232> port;
     std::vector<unsigned char> reply;

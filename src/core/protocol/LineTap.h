@@ -16,6 +16,7 @@ enum class LineVerdict : uint8_t {
     kOutOfStep,      // the reply does not begin and end as a reply does; the line is drained
     kChecksumWrong,  // the record in the reply fails its checksum
     kWrongReply,     // a whole reply, but with another ID or letter than the request asks for
+    kUnreadable,     // the command's decoder refused the reply
 };
 
 struct CLineExchange {

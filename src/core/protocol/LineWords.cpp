@@ -58,6 +58,8 @@ std::string VerdictWords(const CLineExchange& exchange) {
             return "checksum wrong";
         case LineVerdict::kWrongReply:
             return "wrong ID or letter in the reply";
+        case LineVerdict::kUnreadable:
+            return "refused: not a reply the command can read";
     }
     return "";
 }

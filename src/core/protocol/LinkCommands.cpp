@@ -101,7 +101,8 @@ int CControllerLink::InputScan(CScanReply& scan) {
     exchange.readLimitMs = 1000;
     for (int attempt = 0; attempt < kScanAttempts; ++attempt) {
         if (Transact(exchange)) {
-            return scan.Parse(reply.data(), static_cast<int>(replyCount));
+            const bool taken = scan.Parse(reply.data(), static_cast<int>(replyCount)) != 0;
+            return ReportDecoded(taken) ? 1 : 0;
         }
         FlushBuffers();
     }

@@ -59,7 +59,8 @@ int CControllerLink::InputDiagnostics(CDiagnostics& diagnostics, int receiver) {
     if (!Transact(exchange)) {
         return 0;
     }
-    return diagnostics.Decode(reply.data(), static_cast<int>(replyCount));
+    const bool taken = diagnostics.Decode(reply.data(), static_cast<int>(replyCount)) != 0;
+    return ReportDecoded(taken) ? 1 : 0;
 }
 
 int CControllerLink::InputBlankingFields(CBlankingMap& map) {

@@ -1,15 +1,17 @@
 #include "records/MeasurementTrend.h"
 
-namespace {
-constexpr char kCsvHeader[] = "Time (ms),Meas1,Meas2\n";
-}  // namespace
+std::string RecordingHeader(char id, long baud, const std::string& started,
+                            const std::array<std::string, 2>& names) {
+    return "Controller," + std::string(1, id) + "\nBaud rate," + std::to_string(baud) +
+           "\nRun started," + started + "\nTime (ms)," + names[0] + ',' + names[1] + '\n';
+}
 
-void CMeasurementTrend::Start(int selection, uint32_t startMs, bool recording) {
+void CMeasurementTrend::Start(int selection, uint32_t startMs, const std::string& recordingHeader) {
     this->selection = selection;
     this->startMs = startMs;
-    this->recording = recording;
+    recording = !recordingHeader.empty();
     points.clear();
-    csv = recording ? kCsvHeader : "";
+    csv = recordingHeader;
 }
 
 void CMeasurementTrend::Add(uint32_t nowMs, const std::array<unsigned, 2>& values,

@@ -50,6 +50,14 @@ std::string RatesNotSetText(const CControllerLink& link) {
            (rates.size() == 1 ? "that rate." : "those rates.");
 }
 
+void SearchAgain(CControllerLink& link, ControllerTable& table, CSearchProgress* progress) {
+    table = ControllerTable{};
+    if (progress != nullptr) {
+        progress->Suspended();
+    }
+    link.FindControllers(&table, progress);
+}
+
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
     link.ResumeAll(kBroadcastPauseMs);

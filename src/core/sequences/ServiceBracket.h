@@ -33,6 +33,11 @@ void SearchLine(CControllerLink& link, ControllerTable& table, CSearchProgress* 
 // What the operator is told after a search that passed over rates the port could not
 // set (a device server that did not follow the change); empty when it set them all.
 std::string RatesNotSetText(const CControllerLink& link);
+
+// The search again while the controllers are still suspended by the last one (the Ping
+// dialog's Update): forgets the previous hits and asks every ID at every searched rate,
+// with nothing broadcast first.
+void SearchAgain(CControllerLink& link, ControllerTable& table, CSearchProgress* progress);
 // Resumes the controllers the search found, then broadcasts the resume: a controller
 // that heard the broadcast suspend but whose answer to the search was lost is missing
 // from the table, and only the broadcast reaches it.

@@ -17,6 +17,8 @@
 namespace {
 
 constexpr char kReportTitle[] = "Commissioning Report";
+// The PSF's field that holds nothing a reader of the report needs.
+constexpr char kUnusedField[] = "Reserved";
 constexpr int kGridColumns = 16;
 constexpr double kMarginMm = 18.0;
 constexpr int kPdfResolution = 300;
@@ -71,10 +73,15 @@ QString ControllerSection(CReportContents& contents) {
            Table(sides) + QStringLiteral("<h2>Boards</h2>") + Table(boards);
 }
 
+// The fields the controller uses; the header row repeats on every page the table reaches.
 QString PsfSection(const CPsf& psf) {
-    QString rows = Row({QStringLiteral("Field"), QStringLiteral("Value")}, "th");
+    QString rows = QStringLiteral("<thead>") +
+                   Row({QStringLiteral("Field"), QStringLiteral("Value")}, "th") +
+                   QStringLiteral("</thead>");
     for (const PsfWord& word : PsfInWords(psf)) {
-        rows += Row({Escaped(word.label), Escaped(word.value)});
+        if (word.label != kUnusedField) {
+            rows += Row({Escaped(word.label), Escaped(word.value)});
+        }
     }
     return QStringLiteral("<h2>Parameter set (PSF)</h2>") + Table(rows);
 }
@@ -134,8 +141,8 @@ void PaintReport(CReportContents& contents, QPagedPaintDevice& device) {
 QString ReportHtml(CReportContents& contents) {
     return QStringLiteral("<html><body><h1>%1</h1><p>%2<br>Written %3</p>")
                .arg(QString::fromLatin1(kReportTitle),
-                    QStringLiteral("%1, %2")
-                        .arg(QString::fromLatin1(kAppTitle), QString::fromLatin1(kAppVersionText))
+                    QStringLiteral("%1, program version %2")
+                        .arg(QString::fromLatin1(kAppTitle), QStringLiteral(TARN_VERSION))
                         .toHtmlEscaped(),
                     contents.when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) +
            ControllerSection(contents) + PsfSection(contents.psf) + BlankingSection(contents.map) +
@@ -143,6 +150,15 @@ QString ReportHtml(CReportContents& contents) {
 }
 
 bool WriteReportPdf(CReportContents& contents, const QString& path) {
+    const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
+    return WriteReportPdf(
+        contents, path,
+        QPageLayout(QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
+                    QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                    QPageLayout::Millimeter));
+}
+
+bool WriteReportPdf(CReportContents& contents, const QString& path, const QPageLayout& layout) {
     QBuffer pdf;
     pdf.open(QIODevice::WriteOnly);
     {
@@ -150,10 +166,7 @@ bool WriteReportPdf(CReportContents& contents, const QString& path) {
         writer.setResolution(kPdfResolution);
         writer.setTitle(QString::fromLatin1(kReportTitle));
         writer.setCreator(QString::fromLatin1(kAppTitle));
-        const bool letter = QLocale().measurementSystem() == QLocale::ImperialUSSystem;
-        writer.setPageLayout(QPageLayout(
-            QPageSize(letter ? QPageSize::Letter : QPageSize::A4), QPageLayout::Portrait,
-            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter));
+        writer.setPageLayout(layout);
         PaintReport(contents, writer);
     }
     const QByteArray& data = pdf.data();
@@ -162,12 +175,26 @@ bool WriteReportPdf(CReportContents& contents, const QString& path) {
                                static_cast<size_t>(data.size()));
 }
 
-int PrintReport(CReportContents& contents, QWidget* owner) {
+bool PrintReportTo(CReportContents& contents, QPrinter& printer) {
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        return WriteReportPdf(contents, printer.outputFileName(), printer.pageLayout());
+    }
+    PaintReport(contents, printer);
+    return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
+}
+
+int PrintReport(CReportContents& contents, QWidget* owner, QString* failure) {
     QPrinter printer;
     QPrintDialog dialog(&printer, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return 0;
     }
-    PaintReport(contents, printer);
-    return 1;
+    if (PrintReportTo(contents, printer)) {
+        return 1;
+    }
+    *failure =
+        printer.outputFormat() == QPrinter::PdfFormat
+            ? QString::asprintf("Unable to write %s.", qUtf8Printable(printer.outputFileName()))
+            : QStringLiteral("The report was not printed: the print job failed.");
+    return -1;
 }

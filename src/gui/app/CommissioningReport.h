@@ -11,6 +11,8 @@
 #include "records/BlankingMap.h"
 #include "records/Psf.h"
 
+class QPageLayout;
+class QPrinter;
 class QWidget;
 
 struct CReportContents {
@@ -27,9 +29,14 @@ struct CReportContents {
 // The report as rich text.
 QString ReportHtml(CReportContents& contents);
 // Asks over owner for a printer and prints the report there; 1 when printed, 0 when the
-// operator cancelled.
-int PrintReport(CReportContents& contents, QWidget* owner);
+// operator cancelled, -1 when the job failed, with *failure saying so in words.
+int PrintReport(CReportContents& contents, QWidget* owner, QString* failure);
+// Prints the report on a printer already set up. Printing to a PDF file writes the file
+// as WriteReportPdf does, complete or not at all, on the printer's pages. False when the
+// job failed.
+bool PrintReportTo(CReportContents& contents, QPrinter& printer);
 // Writes the report as a PDF file at path on pages of the size the locale uses (Letter
 // where the US measures, else A4), replacing any old file only once the new one is
 // complete. True when written.
 bool WriteReportPdf(CReportContents& contents, const QString& path);
+bool WriteReportPdf(CReportContents& contents, const QString& path, const QPageLayout& layout);

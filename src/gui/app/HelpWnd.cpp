@@ -16,11 +16,17 @@
 #include <QVBoxLayout>
 
 #include "widgets/AppTitle.h"
+#include "widgets/ScreenFit.h"
 
 namespace {
 
 constexpr const char* kGuideFolders[] = {"../share/doc/tarn", "doc"};
 constexpr char kGuideName[] = "user-guide.md";
+
+QString& ProgramFolderOverride() {
+    static QString folder;
+    return folder;
+}
 
 // A heading's anchor as Markdown renderers make it: lower case, spaces as hyphens, other
 // punctuation left out.
@@ -66,10 +72,16 @@ CHelpWnd::CHelpWnd(QWidget* parent, const QString& path)
     });
     connect(findText, &QLineEdit::returnPressed, this, [this] { Find(findText->text()); });
     resize(800, 700);
+    FitOnScreen(*this);
+}
+
+void CHelpWnd::SetProgramFolder(const QString& folder) {
+    ProgramFolderOverride() = folder;
 }
 
 QString CHelpWnd::UserGuidePath() {
-    const QDir program(QCoreApplication::applicationDirPath());
+    const QDir program(ProgramFolderOverride().isEmpty() ? QCoreApplication::applicationDirPath()
+                                                         : ProgramFolderOverride());
     for (const char* folder : kGuideFolders) {
         const QString path =
             program.filePath(QString::fromLatin1(folder) + QLatin1Char('/') + kGuideName);

@@ -19,6 +19,9 @@ public:
     // The installed user guide: under share/doc/tarn beside the program's bin folder, or
     // in doc/ beside the program; empty when neither holds it.
     static QString UserGuidePath();
+    // Looks for the guide from folder instead of the program's folder, for tests that
+    // must not write beside the program; an empty folder restores the program's.
+    static void SetProgramFolder(const QString& folder);
     QTextBrowser& Browser() { return *browser; }
     // Selects the next occurrence of text after the cursor, from the top again after the
     // last one; false when the guide does not contain it.

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLabel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -19,6 +20,7 @@
 #include "widgets/AppTitle.h"
 #include "widgets/IdlePump.h"
 #include "widgets/Prompts.h"
+#include "widgets/ScreenFit.h"
 
 namespace {
 constexpr CFileDialogSpec kSaveSpec{"txt", "Text Files (*.txt) |*.txt|CSV Files (*.csv) |*.csv||"};
@@ -26,7 +28,10 @@ constexpr char kSaveFailed[] = "Unable to save the line monitor's list.";
 }  // namespace
 
 CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
-    : QWidget(parent, Qt::Window), log(new CLineLog(this)), view(new QTableView(this)) {
+    : QWidget(parent, Qt::Window),
+      log(new CLineLog(this)),
+      view(new QTableView(this)),
+      status(new QLabel(this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("lineMonitor"));
     setWindowTitle(QStringLiteral("Line Monitor - ") + QString::fromLatin1(kAppTitle));
@@ -60,11 +65,16 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
         buttons->addWidget(button);
     }
     buttons->addStretch(1);
+    status->setObjectName(QStringLiteral("status"));
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
     layout->addWidget(view, 1);
+    layout->addWidget(status);
 
     connect(pause, &QPushButton::toggled, log, &CLineLog::SetPaused);
+    connect(pause, &QPushButton::toggled, pause, [pause](bool paused) {
+        pause->setText(paused ? QStringLiteral("&Resume") : QStringLiteral("&Pause"));
+    });
     connect(clear, &QPushButton::clicked, log, &CLineLog::Clear);
     connect(copy, &QPushButton::clicked, this, &CLineMonitorWnd::OnCopy);
     connect(new QShortcut(QKeySequence::Copy, view), &QShortcut::activated, this,
@@ -76,21 +86,59 @@ CLineMonitorWnd::CLineMonitorWnd(QWidget* parent)
     QScrollBar* bar = view->verticalScrollBar();
     connect(bar, &QScrollBar::valueChanged, this,
             [this, bar](int value) { following = value >= bar->maximum(); });
+    // Once the list is full, the oldest rows make room for new ones; a reader scrolled up
+    // keeps the rows being read in their place until they themselves are dropped.
+    connect(log, &CLineLog::rowsAboutToBeRemoved, this,
+            [this, bar] { topBeforeDrop = bar->value(); });
+    connect(log, &CLineLog::rowsRemoved, this, [this](const QModelIndex&, int first, int last) {
+        if (!following) {
+            view->scrollTo(log->index(std::max(0, topBeforeDrop - (last - first + 1)), 0),
+                           QAbstractItemView::PositionAtTop);
+        }
+    });
     resize(120 * digit, 30 * view->verticalHeader()->defaultSectionSize());
+    FitOnScreen(*this);
 }
 
 bool CLineMonitorWnd::event(QEvent* event) {
     if (event->type() == QEvent::WindowBlocked) {
         blocked = true;
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal != this && modal->windowHandle() != nullptr &&
-            windowHandle() != nullptr) {
-            windowHandle()->setTransientParent(modal->windowHandle());
-        }
+        FollowModalDialog();
     } else if (event->type() == QEvent::WindowUnblocked) {
         blocked = false;
     }
     return QWidget::event(event);
+}
+
+// The window stays above the modal dialog that runs, unless the dialog is one of its own
+// (Save As, a message): made the transient child of its own child, the window and the
+// dialog would be each other's ancestors, and every test for a blocked window would go
+// round that circle for ever. Once the dialog it follows is gone, the window follows
+// the next modal dialog, or is again the transient child of its owner.
+void CLineMonitorWnd::FollowModalDialog() {
+    QWindow* own = windowHandle();
+    if (own == nullptr) {
+        return;
+    }
+    QWidget* modal = QApplication::activeModalWidget();
+    QWindow* dialog = modal != nullptr ? modal->windowHandle() : nullptr;
+    QWindow* next = nullptr;
+    if (dialog != nullptr && dialog != own) {
+        if (own->isAncestorOf(dialog, QWindow::IncludeTransients)) {
+            return;
+        }
+        next = dialog;
+    } else if (parentWidget() != nullptr) {
+        next = parentWidget()->window()->windowHandle();
+    }
+    if (next == own->transientParent()) {
+        return;
+    }
+    disconnect(followed);
+    if (next != nullptr) {
+        followed = connect(next, &QObject::destroyed, this, &CLineMonitorWnd::FollowModalDialog);
+    }
+    own->setTransientParent(next);
 }
 
 void CLineMonitorWnd::OnRowsInserted() {
@@ -119,9 +167,12 @@ void CLineMonitorWnd::OnCopy() {
 // dialog closes, so saving waits for a quiet line; meanwhile the button only beeps.
 void CLineMonitorWnd::OnSaveAs() {
     if (InputHeld()) {
+        status->setText(QStringLiteral(
+            "Save As waits for a quiet line: a command is talking to the controllers."));
         Prompts().Beep();
         return;
     }
+    status->clear();
     const QString path = Prompts().SaveFileName(this, kSaveSpec);
     if (path.isEmpty()) {
         return;

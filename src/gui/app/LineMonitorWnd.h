@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class CLineLog;
+class QLabel;
 class QPushButton;
 class QTableView;
 
@@ -27,6 +28,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
+    void FollowModalDialog();
     void OnRowsInserted();
     void OnCopy();
     void OnSaveAs();
@@ -34,7 +36,10 @@ private:
 
     CLineLog* log;
     QTableView* view;
+    QLabel* status;  // why Save As did nothing
     QPushButton* saveButton = nullptr;
-    bool following = true;
-    bool blocked = false;  // the view shows the newest row; it stays there as rows come
+    int topBeforeDrop = 0;
+    QMetaObject::Connection followed;  // to the end of the window the monitor follows
+    bool following = true;             // the view shows the newest row; it stays there as rows come
+    bool blocked = false;
 };

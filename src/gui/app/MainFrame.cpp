@@ -1,6 +1,7 @@
 #include "app/MainFrame.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenu>
@@ -102,6 +103,16 @@ bool CMainFrame::event(QEvent* event) {
         return true;
     }
     return QMainWindow::event(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (lineMonitor != nullptr) {
+        lineMonitor->close();
+    }
+    if (helpWindow != nullptr) {
+        helpWindow->close();
+    }
+    QMainWindow::closeEvent(event);
 }
 
 QAction* CMainFrame::CommandAction(int commandId) const {

@@ -44,6 +44,9 @@ public:
 protected:
     // Shows the prompt of the highlighted menu item in the message pane.
     bool event(QEvent* event) override;
+    // Exit, or the close box, ends the program: the windows beside the main window close
+    // with it.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void CreateMenus();

@@ -1,12 +1,13 @@
 #include "app/PingDlg.h"
 
 #include <QHeaderView>
+#include <QLabel>
 #include <algorithm>
 
 #include "app/SearchNoticeDlg.h"
 #include "app/ServiceSession.h"
+#include "sequences/ServiceBracket.h"
 #include "ui_PingDlg.h"
-#include "widgets/IdlePump.h"
 #include "widgets/Prompts.h"
 #include "widgets/SpreadSheet.h"
 
@@ -15,6 +16,8 @@ namespace {
 constexpr char kCornerText[] = "PING";
 constexpr char kFoundText[] = "X";
 constexpr char kNoControllerChosen[] = "You must select an active controller.";
+constexpr char kIncompleteText[] =
+    "The search was cancelled: controllers it had not yet asked for are not shown.";
 constexpr int kIdRows = kLastId - kFirstId + 1;
 // A rate column is at least this many digits wide, so that the grid does not look cramped.
 constexpr int kMinColumnDigits = 9;
@@ -24,9 +27,17 @@ constexpr int kIdOffset = 0x40;
 
 }  // namespace
 
-CPingDlg::CPingDlg(ControllerTable* table, CServiceSession* session, QWidget* parent)
-    : QDialog(parent), ui(std::make_unique<Ui::CPingDlg>()), table(table), session(session) {
+CPingDlg::CPingDlg(ControllerTable* table, CServiceSession* session, bool complete, QWidget* parent)
+    : QDialog(parent),
+      ui(std::make_unique<Ui::CPingDlg>()),
+      table(table),
+      session(session),
+      incomplete(new QLabel(QString::fromLatin1(kIncompleteText), this)) {
     ui->setupUi(this);
+    incomplete->setObjectName(QStringLiteral("incompleteText"));
+    incomplete->setWordWrap(true);
+    incomplete->setVisible(!complete);
+    ui->dialogLayout->insertWidget(ui->dialogLayout->indexOf(ui->grid) + 1, incomplete);
     grid = new CSpreadSheet(ui->grid);
     grid->SetSelectBlockOptions(0);
     grid->SetCellText(0, 0, QString::fromLatin1(kCornerText));
@@ -83,13 +94,10 @@ void CPingDlg::FitGridToContents() {
 }
 
 void CPingDlg::OnUpdate() {
-    auto notice = std::make_unique<CSearchNoticeDlg>(this);
-    *table = ControllerTable{};
-    {
-        CBusyScope busy;
-        session->Link()->FindControllers(table);
-        notice.reset();
-    }
+    const bool complete = SearchWithNotice(this, [this](CSearchProgress& progress) {
+        SearchAgain(*session->Link(), *table, &progress);
+    });
+    incomplete->setVisible(!complete);
     ShowSearchResults();
 }
 

@@ -1,7 +1,5 @@
 #include "app/PingSession.h"
 
-#include <memory>
-
 #include "app/PingDlg.h"
 #include "app/SearchNoticeDlg.h"
 #include "sequences/ServiceBracket.h"
@@ -10,15 +8,8 @@
 
 int CPingSession::Execute() {
     ControllerTable& table = *Table();
-    {
-        // The notice is painted before the search blocks the event loop, and removed
-        // after the busy state ends.
-        CSearchNoticeDlg notice(Owner());
-        CBusyScope busy;
-        // Cancel and Esc reach the notice while the line is busy.
-        const CPumpTargetScope target(&notice);
-        SearchLine(*Link(), table, &notice);
-    }
+    const bool complete = SearchWithNotice(
+        Owner(), [&](CSearchProgress& progress) { SearchLine(*Link(), table, &progress); });
     // A search cut short by a lost connection found an unknown part of the line: it
     // lists nothing, and Run tells the loss.
     if (NetworkConnectionLost(*Link())) {
@@ -32,7 +23,7 @@ int CPingSession::Execute() {
                           PromptButtons::kOk);
     }
     {
-        CPingDlg dialog(&table, this, Owner());
+        CPingDlg dialog(&table, this, complete, Owner());
         dialog.exec();
     }
     CBusyScope busy;

@@ -57,17 +57,26 @@ int CReportSession::ReadReport(CReportContents& contents) {
 
 int CReportSession::Output(CReportContents& contents, bool toPrinter) {
     if (toPrinter) {
-        return PrintReport(contents, Owner());
+        QString failure;
+        const int printed = PrintReport(contents, Owner(), &failure);
+        if (printed < 0) {
+            Tell(failure);
+            return 0;
+        }
+        return printed;
     }
-    const QString path = Prompts().SaveFileName(Owner(), kPdfFiles);
-    if (path.isEmpty()) {
-        return 0;
-    }
-    if (!WriteReportPdf(contents, path)) {
+    // After a failed write the file dialog opens again: the report, note and all, is
+    // still here and only needs another place.
+    for (;;) {
+        const QString path = Prompts().SaveFileName(Owner(), kPdfFiles);
+        if (path.isEmpty()) {
+            return 0;
+        }
+        if (WriteReportPdf(contents, path)) {
+            return 1;
+        }
         Tell(QString::asprintf("Unable to write %s.", qUtf8Printable(path)));
-        return 0;
     }
-    return 1;
 }
 
 int CReportSession::Execute() {

@@ -4,6 +4,7 @@
 
 #include "protocol/ControllerLink.h"
 #include "ui_SearchNoticeDlg.h"
+#include "widgets/IdlePump.h"
 
 CSearchNoticeDlg::CSearchNoticeDlg(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint),
@@ -32,6 +33,7 @@ void CSearchNoticeDlg::Suspended() {
 
 bool CSearchNoticeDlg::BeforePing(char id, int baudIndex) {
     if (cancelled) {
+        endedEarly = true;
         return false;
     }
     ui->askingText->setText(QStringLiteral("Asking %1 at %2 baud")
@@ -49,4 +51,14 @@ void CSearchNoticeDlg::reject() {
     cancelled = true;
     ui->cancel->setEnabled(false);
     ui->askingText->setText(QStringLiteral("Cancelled: ending the search"));
+}
+
+bool SearchWithNotice(QWidget* owner, const std::function<void(CSearchProgress&)>& search) {
+    // The notice is painted before the search blocks the event loop, and removed after
+    // the busy state ends.
+    CSearchNoticeDlg notice(owner);
+    CBusyScope busy;
+    const CPumpTargetScope target(&notice);
+    search(notice);
+    return !notice.EndedEarly();
 }

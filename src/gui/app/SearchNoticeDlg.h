@@ -6,6 +6,7 @@
 // that follows holds the event loop; deleting it removes it.
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 
 #include "protocol/SearchProgress.h"
@@ -28,6 +29,8 @@ public:
     void Suspended() override;
     bool BeforePing(char id, int baudIndex) override;
     bool Cancelled() const { return cancelled; }
+    // True once the search was ended before one of its pings.
+    bool EndedEarly() const { return endedEarly; }
     int Progress() const;
 
 public slots:
@@ -37,4 +40,10 @@ public slots:
 private:
     std::unique_ptr<Ui::CSearchNoticeDlg> ui;
     bool cancelled = false;
+    bool endedEarly = false;
 };
+
+// Runs search while the notice over owner shows its progress: input is held back from
+// every other window, Cancel and Esc reach the notice. Answers false when the operator
+// ended the search before its last ping.
+bool SearchWithNotice(QWidget* owner, const std::function<void(CSearchProgress&)>& search);

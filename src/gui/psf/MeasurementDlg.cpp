@@ -1,8 +1,11 @@
 #include "psf/MeasurementDlg.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QTableWidget>
+#include <cstring>
 
 #include "files/AtomicFile.h"
 #include "protocol/ControllerLink.h"
@@ -23,6 +26,12 @@ constexpr const char* kScanFailed = "Could not input scan.";
 // Redrawing the chart a few times a second is smooth enough and keeps the Run loop fast.
 constexpr uint32_t kChartRefreshMs = 250;
 constexpr CFileDialogSpec kCsvFiles{"csv", "CSV Files (*.csv) |*.csv||"};
+// A recording reaches the disk at least this often.
+constexpr uint32_t kRecordSyncMs = 1000;
+
+QString Reason(int errorNumber) {
+    return QString::fromLocal8Bit(std::strerror(errorNumber));
+}
 
 void ReportScanFailure(QWidget* owner) {
     Prompts().Message(owner, QString::fromLatin1(kScanFailed), PromptIcon::kExclamation,
@@ -36,7 +45,8 @@ CMeasurementDlg::CMeasurementDlg(CControllerLink& link, const QString& name1, co
     : QDialog(parent),
       ui(std::make_unique<Ui::CMeasurementDlg>()),
       link(link),
-      selection(selection) {
+      selection(selection),
+      names{name1.left(kNameLength), name2.left(kNameLength)} {
     ui->setupUi(this);
     // The grid shows its header and two rows whole, and nothing below them.
     QTableWidget* table = ui->grid;
@@ -60,7 +70,7 @@ CMeasurementDlg::CMeasurementDlg(CControllerLink& link, const QString& name1, co
     connect(ui->exitButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->recordButton, &QPushButton::clicked, this, &CMeasurementDlg::ChooseRecordFile);
     ui->trendChart->SetNames(name1.left(kNameLength), name2.left(kNameLength));
-    trend.Start(selection, TickCount(), false);
+    trend.Start(selection, TickCount());
     ui->trendChart->Show(trend);
 }
 
@@ -90,7 +100,19 @@ void CMeasurementDlg::Run() {
     CMeasurementScan current(selection);
     CMeasurementScan previous(selection);
     bool first = true;
-    trend.Start(selection, TickCount(), !recordPath.isEmpty());
+    if (record.IsOpen()) {
+        const QString started =
+            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        trend.Start(selection, TickCount(),
+                    RecordingHeader(link.Id(), link.Port().Current().baud, started.toStdString(),
+                                    {names[0].toStdString(), names[1].toStdString()}));
+        recorded = 0;
+        recordLost = false;
+        syncedMs = TickCount();
+        RecordNewReadings();
+    } else {
+        trend.Start(selection, TickCount());
+    }
     uint32_t drawn = TickCount();
     {
         // Stop must reach this dialog while the link waits for a reply.
@@ -106,6 +128,7 @@ void CMeasurementDlg::Run() {
                 ShowScan(current);
             }
             trend.Add(TickCount(), {current.Value1(), current.Value2()}, stats);
+            RecordNewReadings();
             if (TicksSince(drawn) >= kChartRefreshMs) {
                 ui->trendChart->Show(trend);
                 drawn = TickCount();
@@ -121,7 +144,19 @@ void CMeasurementDlg::Run() {
 
 void CMeasurementDlg::ChooseRecordFile() {
     const QString path = Prompts().SaveFileName(this, kCsvFiles);
+    // Enter goes on to Run, not to Exit, the default button.
+    ui->runButton->setFocus();
     if (path.isEmpty()) {
+        return;
+    }
+    FileWriteError error;
+    if (!record.Open(path.toStdString(), &error)) {
+        recordPath.clear();
+        ui->recordText->clear();
+        Prompts().Message(this,
+                          QStringLiteral("Unable to record to %1: %2.")
+                              .arg(QDir::toNativeSeparators(path), Reason(error.errorNumber)),
+                          PromptIcon::kExclamation, PromptButtons::kOk);
         return;
     }
     recordPath = path;
@@ -129,19 +164,70 @@ void CMeasurementDlg::ChooseRecordFile() {
         QStringLiteral("Run records every reading to %1").arg(QFileInfo(path).fileName()));
 }
 
-void CMeasurementDlg::FinishRecording() {
-    if (recordPath.isEmpty()) {
+void CMeasurementDlg::RecordNewReadings() {
+    if (!record.IsOpen()) {
         return;
     }
     const std::string& csv = trend.Csv();
-    if (!WriteFileAtomically(recordPath.toStdString(),
-                             reinterpret_cast<const unsigned char*>(csv.data()), csv.size())) {
-        Prompts().Message(this,
-                          QString::asprintf("Unable to write %s.", qUtf8Printable(recordPath)),
-                          PromptIcon::kExclamation, PromptButtons::kOk);
+    if (!record.Append(csv.data() + recorded, csv.size() - recorded)) {
+        RecordingFailed();
+        return;
     }
+    recorded = csv.size();
+    if (TicksSince(syncedMs) >= kRecordSyncMs) {
+        if (!record.Sync()) {
+            RecordingFailed();
+            return;
+        }
+        syncedMs = TickCount();
+    }
+}
+
+// Said in the dialog, not in a message box, so that the Run goes on meanwhile.
+void CMeasurementDlg::RecordingFailed() {
+    const int reason = record.ErrorNumber();
+    record.Close();
+    recordLost = true;
+    ui->recordText->setText(
+        QStringLiteral("Recording stopped: %1 cannot be written (%2). The readings are kept; "
+                       "Stop offers to save them to another file.")
+            .arg(QFileInfo(recordPath).fileName(), Reason(reason)));
+    Prompts().Beep();
+}
+
+void CMeasurementDlg::FinishRecording() {
+    if (record.IsOpen()) {
+        if (!record.Sync() || !record.Close()) {
+            RecordingFailed();
+        }
+    }
+    if (recordLost) {
+        SaveReadingsElsewhere();
+    }
+    recordLost = false;
     recordPath.clear();
     ui->recordText->clear();
+}
+
+void CMeasurementDlg::SaveReadingsElsewhere() {
+    const QString question = QStringLiteral(
+                                 "The readings of this Run could not all be written to %1.\n"
+                                 "Save them to another file?")
+                                 .arg(QDir::toNativeSeparators(recordPath));
+    while (Prompts().Message(this, question, PromptIcon::kExclamation, PromptButtons::kYesNo) ==
+           kAnswerYes) {
+        const QString path = Prompts().SaveFileName(this, kCsvFiles);
+        if (path.isEmpty()) {
+            continue;
+        }
+        const std::string& csv = trend.Csv();
+        if (WriteFileAtomically(path.toStdString(),
+                                reinterpret_cast<const unsigned char*>(csv.data()), csv.size())) {
+            return;
+        }
+        Prompts().Message(this, QString::asprintf("Unable to write %s.", qUtf8Printable(path)),
+                          PromptIcon::kExclamation, PromptButtons::kOk);
+    }
 }
 
 void CMeasurementDlg::Stop() {

@@ -4,13 +4,16 @@
 // between Run and Stop, and shows for each measurement produced its lowest, highest and
 // present value since Run was pressed. A chart follows the last readings of each
 // measurement during a Run, and Record to File... writes every reading of the next Run to
-// a CSV file.
+// a CSV file as it comes. The file is opened when it is chosen; should a write fail during
+// the Run, recording stops and says so at once, and at Stop the readings, all still held
+// here, may be saved to another file.
 
 #include <QDialog>
 #include <QString>
 #include <array>
 #include <memory>
 
+#include "files/AppendFile.h"
 #include "records/MeasurementStats.h"
 #include "records/MeasurementTrend.h"
 
@@ -46,10 +49,16 @@ private:
     // Takes the scan's values into the statistics and shows the rows that changed.
     void ShowScan(const CMeasurementScan& scan);
     void ShowIdle(bool idle);
-    // Asks for the file that the next Run records to.
+    // Asks for the file that the next Run records to, and opens it.
     void ChooseRecordFile();
-    // Writes the Run's readings to the chosen file, if any, and forgets the file.
+    // Appends the readings not yet in the recording file; a failure stops the recording.
+    void RecordNewReadings();
+    void RecordingFailed();
+    // Closes the Run's recording file, if any; after a failure offers to save the
+    // readings elsewhere.
     void FinishRecording();
+    // Asks for another file until the Run's readings are saved or the operator declines.
+    void SaveReadingsElsewhere();
 
     std::unique_ptr<Ui::CMeasurementDlg> ui;
     CSpreadSheet* grid;  // owned by the grid's table
@@ -58,5 +67,11 @@ private:
     std::array<MeasurementStats, 2> stats;
     bool running = false;
     CMeasurementTrend trend;
+    QString names[2];
+    // The recording file, open from its choice to the end of the next Run.
+    CAppendFile record;
     QString recordPath;
+    size_t recorded = 0;      // bytes of the trend's CSV in the file
+    bool recordLost = false;  // a write failed during this Run
+    uint32_t syncedMs = 0;
 };

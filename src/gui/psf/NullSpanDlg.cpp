@@ -150,11 +150,10 @@ void CNullSpanDlg::Ok() {
 }
 
 void CNullSpanDlg::Cancel() {
-    if (!link.EndNullSpan('Q')) {
+    // The dialog closes whatever happens: one more try, so that a lost request does not
+    // leave the controller in the adjustment; only when that fails too is it a failure.
+    if (!link.EndNullSpan('Q') && !link.EndNullSpan('Q')) {
         ReportFailure(this);
-        // The dialog closes whatever happens: one more try, so that a lost request does
-        // not leave the controller in the adjustment.
-        link.EndNullSpan('Q');
     }
     WriteToPsf(initial);
     done(QDialog::Rejected);

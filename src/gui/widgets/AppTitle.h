@@ -2,5 +2,3 @@
 // The application's title: the main window's title and the caption of every message box.
 
 constexpr char kAppTitle[] = "TALVEN VARN 2.1 with Blanking";
-// The version the About box names.
-constexpr char kAppVersionText[] = "Version 2.0";
