@@ -20,8 +20,8 @@ int LoadPsf(const CtlContext& context, const std::string& source, CPsf& psf, int
             *status = kExitPort;
             return 0;
         }
-        const int read = line.Held(PortFlush::kKeep,
-                                   [&] { return ReadPsfSession(context, line, target, psf); });
+        const int read =
+            line.Held(PortFlush::kKeep, [&] { return ReadPsfSession(context, line, target, psf); });
         *status = line.Outcome(context, read ? kExitOk : kExitRefused);
         return *status == kExitOk ? 1 : 0;
     }

@@ -189,7 +189,8 @@ double MeanRow(const QImage& image, const QRectF& plot, const QColor& colour) {
         for (int y = static_cast<int>(plot.top()) + 1; y < static_cast<int>(plot.bottom()); ++y) {
             const QColor pixel = image.pixelColor(x, y);
             if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
-                    std::abs(pixel.blue() - colour.blue()) <= 12) {
+                    std::abs(pixel.blue() - colour.blue()) <=
+                12) {
                 sum += y;
                 ++count;
             }

@@ -47,8 +47,9 @@ TEST(StartUpTest, AboutBoxNamesTheProductAndItsVersion) {
     EXPECT_EQ(title, "About TALVEN VARN 2.1 with Blanking");
     EXPECT_NE(text.find("TALVEN VARN 2.1 with Blanking"), std::string::npos);
     EXPECT_NE(text.find("\nVersion 2.0\n"), std::string::npos);
-    EXPECT_NE(text.find("\nFree software under the GNU General Public License, version 3 or later.\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("\nFree software under the GNU General Public License, version 3 or later.\n"),
+        std::string::npos);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 

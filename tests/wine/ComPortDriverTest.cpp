@@ -216,6 +216,7 @@ struct ReadFault {
 };
 
 TEST_F(ComPortDriverTest, DriverErrorsEndEachReadWithTheRightStatusWithinItsLimit) {
+    // clang-format off
     const ReadFault faults[] = {
         {"an aborted read now and then", {ERROR_OPERATION_ABORTED}, {}, 0, false, 0, false, false},
         {"abort on error pending until cleared", {}, {}, CE_FRAME, true, 0, false, true},
@@ -226,6 +227,7 @@ TEST_F(ComPortDriverTest, DriverErrorsEndEachReadWithTheRightStatusWithinItsLimi
         {"an error that clearing does not end",
          std::deque<DWORD>(200, ERROR_OPERATION_ABORTED), {}, 0, false, kTimeout, false, false},
     };
+    // clang-format on
     for (const ReadFault& fault : faults) {
         SCOPED_TRACE(fault.name);
         CComPort port = Open();

@@ -26,8 +26,8 @@ protected:
 
     bool Write(const std::string& text, FileWriteError* error = nullptr) {
         return WriteFileAtomically(target.string(),
-                                   reinterpret_cast<const unsigned char*>(text.data()),
-                                   text.size(), error);
+                                   reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+                                   error);
     }
     std::string Read() const {
         std::vector<unsigned char> bytes;

@@ -172,9 +172,9 @@ std::string DefaultDevicePath(int portNumber) {
 
 int CComPort::OpenDevice() {
     const CommCallTable& calls = CommCalls();
-    device->handle = calls.createFile(Win32DevicePath(devicePath).c_str(),
-                                      GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                      nullptr);
+    device->handle =
+        calls.createFile(Win32DevicePath(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                         nullptr, OPEN_EXISTING, 0, nullptr);
     if (device->handle == INVALID_HANDLE_VALUE) {
         return OpenFailure(GetLastError());
     }
@@ -304,8 +304,8 @@ int CComPort::WriteBytes(const unsigned char* buffer, unsigned count) {
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < 2 && byteCount < count; ++attempt) {
         DWORD put = 0;
-        const BOOL done =
-            CommCalls().writeFile(device->handle, buffer + byteCount, count - byteCount, &put, nullptr);
+        const BOOL done = CommCalls().writeFile(device->handle, buffer + byteCount,
+                                                count - byteCount, &put, nullptr);
         byteCount += put;
         if (done) {
             return byteCount < count ? kTimeout : 0;
@@ -322,16 +322,18 @@ int CComPort::DiscardInput() {
     if (status < 0) {
         return status;
     }
-    return CommCalls().purgeComm(device->handle, PURGE_RXCLEAR) ? 0
-                                                    : Failure(static_cast<long>(GetLastError()));
+    return CommCalls().purgeComm(device->handle, PURGE_RXCLEAR)
+               ? 0
+               : Failure(static_cast<long>(GetLastError()));
 }
 
 int CComPort::DiscardOutput() {
     if (status < 0) {
         return status;
     }
-    return CommCalls().purgeComm(device->handle, PURGE_TXCLEAR) ? 0
-                                                    : Failure(static_cast<long>(GetLastError()));
+    return CommCalls().purgeComm(device->handle, PURGE_TXCLEAR)
+               ? 0
+               : Failure(static_cast<long>(GetLastError()));
 }
 
 int CComPort::SetBreak(bool on) {

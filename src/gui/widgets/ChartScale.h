@@ -8,7 +8,7 @@ struct ChartScale {
     double low = 0.0;   // the first tick at or below the range's start
     double high = 1.0;  // the last tick at or above the range's end
     double step = 1.0;
-    int decimals = 0;   // what a label needs to show the step
+    int decimals = 0;  // what a label needs to show the step
 
     // The ticks from low to high.
     std::vector<double> Ticks() const;

@@ -9,8 +9,8 @@
 namespace {
 
 // Every line its own colour: measurement 1 in blues and greens, measurement 2 in reds.
-constexpr std::array<std::array<QRgb, 3>, 2> kColours = {{{0x1f5fbf, 0x2ca02c, 0x7b3fa0},
-                                                          {0xc0392b, 0xe07b00, 0x6b4226}}};
+constexpr std::array<std::array<QRgb, 3>, 2> kColours = {
+    {{0x1f5fbf, 0x2ca02c, 0x7b3fa0}, {0xc0392b, 0xe07b00, 0x6b4226}}};
 constexpr std::array<const char*, 3> kSuffixes = {"", " Low", " High"};
 constexpr std::array<const char*, 2> kDefaultNames = {"Meas1", "Meas2"};
 constexpr int kMinimumWidth = 480;
@@ -94,7 +94,8 @@ qreal CTrendChart::LegendWidth() const {
     qreal widest = 0;
     for (size_t n = 0; n < names.size(); ++n) {
         for (const char* suffix : kSuffixes) {
-            widest = std::max(widest, metrics.horizontalAdvance(names[n] + QString::fromLatin1(suffix)));
+            widest =
+                std::max(widest, metrics.horizontalAdvance(names[n] + QString::fromLatin1(suffix)));
         }
     }
     return kSwatch + 2 * kGap + widest;
@@ -110,7 +111,8 @@ QRectF CTrendChart::PlotArea() const {
     const qreal top = metrics.height() / 2 + kGap;
     const qreal right = width() - LegendWidth() - kGap;
     const qreal bottom = height() - 2 * metrics.height() - 2 * kGap;
-    return QRectF(QPointF(left, top), QPointF(std::max(right, left + 1), std::max(bottom, top + 1)));
+    return QRectF(QPointF(left, top),
+                  QPointF(std::max(right, left + 1), std::max(bottom, top + 1)));
 }
 
 QPointF CTrendChart::ToPixel(const QRectF& plot, const QPointF& point) const {
@@ -141,8 +143,7 @@ void CTrendChart::PaintAxes(QPainter& painter, const QRectF& plot) const {
         painter.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         painter.setPen(text);
         const QRectF box(0, y - metrics.height() / 2, plot.left() - kGap, metrics.height());
-        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter,
-                         Label(tick, valueScale.decimals));
+        painter.drawText(box, Qt::AlignRight | Qt::AlignVCenter, Label(tick, valueScale.decimals));
     }
     for (double tick : timeScale.Ticks()) {
         if (tick < firstSecond - 1e-9 || tick > lastSecond + 1e-9) {
@@ -154,12 +155,12 @@ void CTrendChart::PaintAxes(QPainter& painter, const QRectF& plot) const {
         painter.setPen(text);
         const QString label = Label(tick, timeScale.decimals);
         const qreal half = metrics.horizontalAdvance(label) / 2;
-        painter.drawText(QRectF(x - half - kGap, plot.bottom() + kGap / 2, 2 * (half + kGap),
-                                metrics.height()),
-                         Qt::AlignCenter, label);
+        painter.drawText(
+            QRectF(x - half - kGap, plot.bottom() + kGap / 2, 2 * (half + kGap), metrics.height()),
+            Qt::AlignCenter, label);
     }
-    painter.drawText(QRectF(plot.left(), plot.bottom() + metrics.height() + kGap,
-                            plot.width(), metrics.height()),
+    painter.drawText(QRectF(plot.left(), plot.bottom() + metrics.height() + kGap, plot.width(),
+                            metrics.height()),
                      Qt::AlignCenter, QStringLiteral("Time (s)"));
     if (lines[0][0].isEmpty() && lines[1][0].isEmpty()) {
         painter.drawText(plot, Qt::AlignCenter, QStringLiteral("No readings yet: press Run."));
