@@ -20,7 +20,9 @@ done
 grep -q '^Exec=tarn$' "$root/install/usr/share/applications/tarn.desktop"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || { echo "no Qt dependency"; exit 1; }
 # The terms: named in the package's control data and in its copyright file.
-dpkg-deb -I "$deb" | grep -q 'License: GPL-3.0-or-later' || { echo "no licence in the package data"; exit 1; }
+# (read whole first: grep -q ending early would fail the pipe under pipefail)
+info=$(dpkg-deb -I "$deb")
+grep -q 'License: GPL-3.0-or-later' <<<"$info" || { echo "no licence in the package data"; exit 1; }
 grep -q '^License: GPL-3.0-or-later$' "$root/install/usr/share/doc/tarn/copyright" ||
     { echo "no licence in the copyright file"; exit 1; }
 grep -q 'GNU GENERAL PUBLIC LICENSE' "$root/install/usr/share/doc/tarn/LICENSE" ||
