@@ -2,12 +2,16 @@
 
 #include <array>
 #include <ctime>
+#include <string_view>
 
 #include "records/PsfCodes.h"
 
 namespace {
 
 constexpr unsigned kPsfFrameLength = 3 + kPsfImageSize + 1;
+// The command letters whose exchanges the notes read: PSF upload and download, emitter and
+// receiver diagnostics.
+constexpr const char* kNotedCommands = "GCIJ";
 
 template <size_t N>
 std::string TextAt(const std::array<const char*, N>& texts, int index) {
@@ -21,6 +25,12 @@ CControllerNotes::CControllerNotes() : tap(this) {}
 
 void CControllerNotes::OnExchange(const CLineExchange& exchange) {
     Commit();
+    // Only the commands the notes keep are copied; the frames of a scan loop pass by.
+    if (exchange.request.size() < 4 ||
+        std::string_view(kNotedCommands).find(static_cast<char>(exchange.request[2])) ==
+            std::string_view::npos) {
+        return;
+    }
     last = exchange;
     pending = true;
 }
