@@ -17,16 +17,11 @@ bool CAppendFile::Open(const std::string& path, FileWriteError* error) {
     if (!fp::ResolveLinks(path, &target)) {
         target = path;
     }
-    fd = fp::CreateNew(target);
-    if (fd < 0 && errno == EEXIST) {
-        bool regular = true;
-        const int probe = fp::OpenForReading(target, &regular);
-        if (probe >= 0) {
-            fp::Close(probe);
-        }
-        if (!regular) {
-            errno = EINVAL;
-        } else if ((fd = fp::OpenForWriting(target)) >= 0 && !fp::Truncate(fd, 0)) {
+    // A pipe or device is refused as the atomic writer refuses it; a file there is emptied.
+    bool exists = false;
+    if (fp::MayReplace(target, &exists)) {
+        fd = exists ? fp::OpenForWriting(target) : fp::CreateNew(target);
+        if (fd >= 0 && exists && !fp::Truncate(fd, 0)) {
             const int reason = errno;
             fp::Close(fd);
             fd = -1;
@@ -47,19 +42,7 @@ bool CAppendFile::Append(const char* data, size_t size) {
     if (fd < 0 || errorNumber != 0) {
         return false;
     }
-    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-    while (size > 0) {
-        const long written = fp::WriteSome(fd, bytes, size);
-        if (written <= 0) {
-            if (written == 0) {
-                errno = EIO;
-            }
-            return Fail();
-        }
-        bytes += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
+    return WriteAll(fd, reinterpret_cast<const unsigned char*>(data), size) || Fail();
 }
 
 bool CAppendFile::Sync() {

@@ -16,7 +16,8 @@ namespace {
 FileSyncFunction fileSync = fp::Flush;
 FileWriteFunction fileWrite = fp::WriteSome;
 
-// Writes all bytes, resuming after interrupted or partial writes.
+}  // namespace
+
 bool WriteAll(int fd, const unsigned char* data, size_t size) {
     while (size > 0) {
         const long written = fileWrite(fd, data, size);
@@ -34,6 +35,8 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
     }
     return true;
 }
+
+namespace {
 
 // Creates a new temporary file beside target; answers its descriptor or -1 with errno.
 // The name is short and does not grow with the target's, so a target whose name is

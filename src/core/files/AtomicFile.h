@@ -53,6 +53,9 @@ using FileSyncFunction = int (*)(int fd);
 FileSyncFunction SetFileSyncFunction(FileSyncFunction sync);
 // Flushes the open file fd to the disk through that call; 0 when done.
 int SyncFile(int fd);
+// Writes all size bytes to the open file fd through the write call below, resuming after
+// interrupted or partial writes; false with errno set when a write fails.
+bool WriteAll(int fd, const unsigned char* data, size_t size);
 
 // The call that writes part of a file's data, the platform's own unless replaced; tests
 // replace it to make a write fail part way. As above.

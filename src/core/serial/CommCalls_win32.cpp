@@ -27,10 +27,6 @@ const CommCallTable& CommCalls() {
     return *inForce;
 }
 
-const CommCallTable& SystemCommCalls() {
-    return kSystem;
-}
-
 CScopedCommCalls::CScopedCommCalls(const CommCallTable& table) : previous(inForce) {
     inForce = &table;
 }

@@ -23,10 +23,8 @@ struct CommCallTable {
     BOOL(WINAPI* clearCommBreak)(HANDLE);
 };
 
-// The table in force.
+// The table in force: the system's own functions unless a test put others in place.
 const CommCallTable& CommCalls();
-// The system's own functions.
-const CommCallTable& SystemCommCalls();
 
 // Puts table in force for its lifetime (tests only; one at a time).
 class CScopedCommCalls {
