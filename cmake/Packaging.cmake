@@ -1,13 +1,22 @@
 # Installation and the Debian package: the program, the command-line tool with its manual
 # page, the simulator, the desktop entry and the icon in the hicolor theme sizes.
+# On Windows the programs sit at the top of the installation folder, the user guide in doc/
+# beside them.
 include(GNUInstallDirs)
+if(WIN32)
+    set(TARN_PROGRAM_DIR .)
+else()
+    set(TARN_PROGRAM_DIR ${CMAKE_INSTALL_BINDIR})
+endif()
 
 if(TARGET tarn)
-    install(TARGETS tarn RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarn.desktop
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-    install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/icons/hicolor
-            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+    install(TARGETS tarn RUNTIME DESTINATION ${TARN_PROGRAM_DIR})
+    if(NOT WIN32)
+        install(FILES ${PROJECT_SOURCE_DIR}/packaging/tarn.desktop
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        install(DIRECTORY ${PROJECT_SOURCE_DIR}/res/icons/hicolor
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+    endif()
     # The user guide with its pictures, where Help > Index finds it from the executable:
     # share/doc/tarn on Linux, doc/ beside the executable on Windows.
     if(WIN32)
@@ -19,11 +28,13 @@ if(TARGET tarn)
     install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/images DESTINATION ${TARN_GUIDE_DIR})
 endif()
 if(TARGET tarnctl)
-    install(TARGETS tarnctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-    install(FILES ${PROJECT_SOURCE_DIR}/docs/tarnctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(TARGETS tarnctl RUNTIME DESTINATION ${TARN_PROGRAM_DIR})
+    if(NOT WIN32)
+        install(FILES ${PROJECT_SOURCE_DIR}/docs/tarnctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    endif()
 endif()
 if(TARGET tarnsim)
-    install(TARGETS tarnsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(TARGETS tarnsim RUNTIME DESTINATION ${TARN_PROGRAM_DIR})
 endif()
 
 # The licence: its full text and, on Linux, the Debian copyright file that names it.
@@ -39,12 +50,16 @@ set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 
 set(CPACK_GENERATOR DEB)
 if(WIN32 AND TARGET tarn)
-    # The Qt libraries and plugins go beside the program (windeployqt, run at install time),
-    # and the package is a ZIP.
-    qt_generate_deploy_app_script(TARGET tarn OUTPUT_SCRIPT deployScript
-                                  NO_UNSUPPORTED_PLATFORM_ERROR)
-    install(SCRIPT ${deployScript})
+    # A shared Qt's libraries and plugins go beside the program (windeployqt, run at install
+    # time); a static Qt is inside it. The package is a ZIP.
+    get_target_property(qtCoreType Qt6::Core TYPE)
+    if(qtCoreType STREQUAL "SHARED_LIBRARY")
+        qt_generate_deploy_app_script(TARGET tarn OUTPUT_SCRIPT deployScript
+                                      NO_UNSUPPORTED_PLATFORM_ERROR)
+        install(SCRIPT ${deployScript})
+    endif()
     set(CPACK_GENERATOR ZIP)
+    include(${PROJECT_SOURCE_DIR}/cmake/WindowsInstaller.cmake)
 endif()
 set(CPACK_PACKAGE_NAME tarn)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -28,3 +28,7 @@ FUZZ_SECONDS=${FUZZ_SECONDS:-10} scripts/fuzz.sh
 # Everything that is not Qt, built for Windows and tested under wine; the Windows port's
 # tests drive the tarnsim built above.
 scripts/test-windows.sh "$build/bin/tarnsim"
+
+# The Qt program for Windows, its installer and the program driven under wine, when the Qt
+# for Windows is in its cache (scripts/setup-qt-windows.sh); else one line says so.
+scripts/test-windows-gui.sh "$build/bin/tarnsim"

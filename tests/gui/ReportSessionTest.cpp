@@ -2,6 +2,7 @@
 // service bracket, the PDF's text as pdftotext reads it back, and a read failure at each
 // exchange, which names the part and writes nothing.
 
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QProcess>
@@ -16,6 +17,16 @@
 #include "app/ReportNoteDlg.h"
 #include "app/ReportSession.h"
 #include "settings/PortFactory.h"
+
+// The report's text is read back with pdftotext, a Linux program that a Windows test
+// program under wine cannot start: there the report is written and checked up to its
+// text, which the Linux run of the same test reads.
+#ifdef _WIN32
+#define SKIP_READING_PDF_TEXT_UNDER_WINE() \
+    GTEST_SKIP() << "pdftotext is a Linux program, which wine cannot start"
+#else
+#define SKIP_READING_PDF_TEXT_UNDER_WINE() static_cast<void>(0)
+#endif
 
 namespace {
 
@@ -86,6 +97,7 @@ TEST_F(ReportSessionTest, PdfHoldsWhatTheControllerIsSetTo) {
     EXPECT_TRUE(prompts.Texts().empty());
     EXPECT_EQ(prompts.FileDialogs()[0].filter, "PDF Files (*.pdf) |*.pdf||");
 
+    SKIP_READING_PDF_TEXT_UNDER_WINE();
     const std::string text = PdfText();
     for (const char* expected : {"Commissioning Report",
                                  "TALVEN VARN 2.1 with Blanking, program version ",
@@ -135,6 +147,8 @@ TEST_F(ReportSessionTest, AFailedWriteAsksForAnotherPlaceAndKeepsTheNote) {
     EXPECT_EQ(Run(QStringLiteral("Checked by the night shift.")), 1);
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"Unable to write " + missing + "."});
     EXPECT_EQ(prompts.FileDialogs().size(), 2u);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path())));
+    SKIP_READING_PDF_TEXT_UNDER_WINE();
     EXPECT_NE(PdfText().find("Checked by the night shift."), std::string::npos);
 }
 

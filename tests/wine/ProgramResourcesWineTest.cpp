@@ -1,5 +1,6 @@
 // tarnctl.exe as Windows reads it before starting it: a manifest that asks for the UTF-8
-// code page and long paths, and version information naming the program's version.
+// code page and long paths, the program's icon, and version information naming the
+// program's version.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,7 +17,7 @@ std::wstring TarnctlPath() {
     return L"Z:" + std::wstring(exe.begin(), exe.end());
 }
 
-TEST(ProgramResourcesWineTest, TarnctlCarriesItsManifestAndVersion) {
+TEST(ProgramResourcesWineTest, TarnctlCarriesItsManifestIconAndVersion) {
     const std::wstring path = TarnctlPath();
     const HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, module);
@@ -24,6 +25,12 @@ TEST(ProgramResourcesWineTest, TarnctlCarriesItsManifestAndVersion) {
     ASSERT_NE(nullptr, found);
     const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
     const std::string manifest(bytes, SizeofResource(module, found));
+    const HICON icon = static_cast<HICON>(
+        LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR));
+    EXPECT_NE(nullptr, icon);
+    if (icon != nullptr) {
+        DestroyIcon(icon);
+    }
     FreeLibrary(module);
     EXPECT_NE(std::string::npos, manifest.find(">UTF-8</activeCodePage>"));
     EXPECT_NE(std::string::npos, manifest.find(">true</longPathAware>"));
