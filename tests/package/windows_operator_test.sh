@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows installer and the installed program, under wine on a virtual X server:
-#   1. a silent install (/S) puts every file of the deploy folder and the Start-menu
-#      entries in place;
+#   1. a silent install (/S, with /PATH) puts every file of the deploy folder, the
+#      Start-menu entries and the program's folder on the PATH in place;
 #   2. the installed tarn.exe is driven as an operator drives it, with keys, against
 #      tarnsim on COM2 (wine's COM port mapping, no mapping in the program's settings):
 #      F5 finds controllers A and C, Enter selects A, F6 uploads its PSF, File Save PSF
@@ -9,7 +9,8 @@
 #      controllers; SKELDA > Exit ends the program. The frames are read at the simulator and the
 #      saved PSF is compared with the one tarnctl (the Linux build) reads from the same
 #      simulated controller;
-#   3. a silent uninstall leaves no program file behind and keeps the user's settings.
+#   3. a silent uninstall leaves no program file behind, takes its folder off the PATH
+#      and keeps the user's settings.
 # Every wait is bounded; the search's duration is printed beside its floor.
 #
 #   windows_operator_test.sh BUILD_DIR TARNSIM TARNCTL
@@ -72,10 +73,22 @@ ln -sfn "$work/tarnsim-com2" "$WINEPREFIX/dosdevices/com2"
 pids+=($!)
 waitfor 10 test -e "$work/tarnsim-com2" || fail "tarnsim did not start"
 
-# 1. Silent install, for every user (wine's user has administrator rights).
-timeout 120 "$wine" "$(winpath "$installer")" /S ||
-    fail "the installer failed"
+# The machine's PATH, as the registry holds it.
+machinePath() {
+    "$wine" reg query 'HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\Environment' \
+        /v Path 2>/dev/null | tr -d '\r' | sed -n 's/^ *Path *REG_[A-Z_]* *//p'
+}
+pathBefore=$(machinePath)
+[ -n "$pathBefore" ] || fail "no PATH in the registry"
+
+# 1. Silent install, for every user (wine's user has administrator rights), with tarnctl
+#    on the PATH.
+timeout 120 "$wine" "$(winpath "$installer")" /S /PATH || fail "the installer failed"
 "$wineserver" -w
+[ "$(machinePath)" = "$pathBefore;C:\Program Files\Tarn" ] ||
+    fail "the PATH did not gain the program's folder: $(machinePath)"
+timeout 60 "$wine" "C:\Program Files\Tarn\tarnctl.exe" --help | grep -q 'tarnctl COMMAND --help' ||
+    fail "the installed tarnctl.exe does not run"
 target="$WINEPREFIX/drive_c/Program Files/Tarn"
 (cd "$build/deploy" && find . -type f) | while read -r file; do
     cmp -s "$build/deploy/$file" "$target/$file" || fail "not installed: $file"
@@ -191,6 +204,7 @@ timeout 120 "$wine" "C:\\Program Files\\Tarn\\uninstall.exe" /S || fail "the uni
 "$wineserver" -w
 waitfor 30 test ! -e "$target" || fail "left behind: $(cd "$target" && find . | head)"
 [ ! -e "$menu" ] || fail "the Start-menu entries are left behind"
+[ "$(machinePath)" = "$pathBefore" ] || fail "the PATH is not as before: $(machinePath)"
 grep -q kept "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/tarn/tarn.INI" ||
     fail "the uninstaller removed the user's settings"
 
