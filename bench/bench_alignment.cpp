@@ -248,7 +248,7 @@ int main(int argc, char** argv) {
     dialog.SetInitialMap(initial);
     std::printf("beam grid redraw (48 rows written and painted), average of %d: %.3f ms\n", redraws,
                 RedrawMs(dialog, redraws));
-    std::printf("line monitor holding %zu scan exchanges: %.1f MB (target under 20 MB)\n",
+    std::printf("line monitor holding %zu scan exchanges: %.1f MB (target under 16 MB)\n",
                 kLineLogCapacity, MonitorMegabytes());
     return 0;
 }

@@ -192,9 +192,10 @@ public:
         clock.Advance(kThinkMs);
         return answers.OpenFileName(owner, options);
     }
-    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) override {
+    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options,
+                         const QString& suggestedName) override {
         clock.Advance(kThinkMs);
-        return answers.SaveFileName(owner, options);
+        return answers.SaveFileName(owner, options, suggestedName);
     }
     void Beep() override { answers.Beep(); }
 

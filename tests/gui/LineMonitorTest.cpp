@@ -218,14 +218,32 @@ TEST_F(LineMonitorTest, PauseHoldsNewRowsBackClearCopyAndSaveWorkThroughTheButto
     EXPECT_EQ(monitor->Log().rowCount(), 0);
 }
 
+// Following and paused: a pause keeps the list as it was while the newest exchanges wait,
+// up to as many as the list holds; at its end the list holds the last of them.
 TEST_F(LineMonitorTest, KeepsTheLastTwentyThousandExchanges) {
-    const auto link = Link();
-    for (size_t i = 0; i <= kLineLogCapacity; ++i) {
-        link->Suspend(i == 0 ? 'A' : 'B', 0);
+    for (const bool paused : {false, true}) {
+        SCOPED_TRACE(paused ? "paused" : "following");
+        monitor->Log().Clear();
+        const auto link = Link();
+        link->Suspend('A', 0);
+        monitor->Log().Flush();
+        monitor->Log().SetPaused(paused);
+        link->Suspend('C', 0);
+        for (size_t i = 1; i < kLineLogCapacity; ++i) {
+            link->Suspend('B', 0);
+        }
+        link->Suspend('D', 0);
+        monitor->Log().Flush();
+        if (paused) {
+            ASSERT_EQ(monitor->Log().rowCount(), 1);
+            EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend A");
+            monitor->Log().SetPaused(false);
+        }
+        ASSERT_EQ(static_cast<size_t>(monitor->Log().rowCount()), kLineLogCapacity);
+        EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend B");
+        EXPECT_EQ(monitor->Log().CellText(monitor->Log().rowCount() - 1, CLineLog::kWords),
+                  "Suspend D");
     }
-    monitor->Log().Flush();
-    ASSERT_EQ(static_cast<size_t>(monitor->Log().rowCount()), kLineLogCapacity);
-    EXPECT_EQ(monitor->Log().CellText(0, CLineLog::kWords), "Suspend B");
 }
 
 // A full list drops its oldest rows as new ones come; a reader scrolled up goes on seeing

@@ -13,8 +13,11 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "ScriptedPrompts.h"
@@ -94,6 +97,23 @@ TEST(ControllerPanelTest, ShowsTheSelectionAndWhatTheLineCarriedInWords) {
 
 const QString kGuide = QStringLiteral(TARN_DOCS_DIR "/user-guide.md");
 
+// The guide's links to its own sections (the contents list and references in the text),
+// and the anchors of its headings.
+void SectionLinks(const QTextDocument& document, std::set<std::string>* links,
+                  std::set<std::string>* anchors) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto part = block.begin(); !part.atEnd(); ++part) {
+            const QTextCharFormat format = part.fragment().charFormat();
+            if (format.anchorHref().startsWith(QLatin1Char('#'))) {
+                links->insert(format.anchorHref().mid(1).toStdString());
+            }
+            for (const QString& name : format.anchorNames()) {
+                anchors->insert(name.toStdString());
+            }
+        }
+    }
+}
+
 TEST(HelpWndTest, RendersTheGuideWithPicturesLinksAndFind) {
     CHelpWnd help(nullptr, kGuide);
     help.show();
@@ -107,6 +127,12 @@ TEST(HelpWndTest, RendersTheGuideWithPicturesLinksAndFind) {
 
     emit browser.anchorClicked(QUrl(QStringLiteral("#part-number-and-date-code")));
     EXPECT_GT(browser.verticalScrollBar()->value(), 0);
+    // Every section but the title's is in the contents, and every link leads to a section.
+    std::set<std::string> links;
+    std::set<std::string> anchors;
+    SectionLinks(*browser.document(), &links, &anchors);
+    anchors.erase("user-guide");
+    EXPECT_EQ(links, anchors);
 
     EXPECT_TRUE(help.Find(QStringLiteral("Null and span")));
     EXPECT_EQ(browser.textCursor().selectedText().toLower(), QStringLiteral("null and span"));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -142,8 +143,8 @@ TEST_F(MeasurementTrendTest, RecordingWritesEveryReadingOfTheNextRunOnly) {
     prompts.ScriptFiles({Path()});
     Record(*dialog);
     EXPECT_EQ(prompts.FileDialogs()[0].filter, "CSV Files (*.csv) |*.csv||");
-    // The file is made when it is chosen, and Enter then starts the Run, not Exit.
-    EXPECT_EQ(ReadFile(), "");
+    // The file is made by the Run, not by its choice; Enter then starts the Run, not Exit.
+    EXPECT_EQ(ReadFile(), "<none>");
     EXPECT_EQ(dialog->focusWidget(), dialog->findChild<QPushButton*>("runButton"));
 
     // Each reading is in the file before the next scan is asked for.
@@ -263,6 +264,44 @@ TEST(TrendChartPaintTest, LinesLieWhereTheirValuesPutThem) {
     for (qsizetype i = 1; i < labels.size(); ++i) {
         EXPECT_GT(labels[i].toInt(), labels[i - 1].toInt()) << labels.join(',').toStdString();
     }
+}
+
+// A choice that no Run follows leaves nothing behind: no new file, and a file that was
+// there keeps what it holds. A Run that cannot make the chosen file (its folder went since
+// the choice) says so at once and offers the readings elsewhere at Stop.
+TEST_F(MeasurementTrendTest, OnlyARunMakesOrEmptiesTheChosenFile) {
+    QFile old(QString::fromStdString(Path("old.csv")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("an earlier Run\n");
+    old.close();
+    {
+        auto dialog = Open(1);
+        prompts.ScriptFiles({Path(), Path("old.csv")});
+        Record(*dialog);
+        Record(*dialog);
+        dialog->findChild<QPushButton*>("exitButton")->click();
+    }
+    EXPECT_EQ(ReadFile(), "<none>");
+    EXPECT_EQ(ReadFile("old.csv"), "an earlier Run\n");
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("gone")));
+    auto dialog = Open(1);
+    prompts.ScriptFiles({Path("gone/run.csv")});
+    prompts.ScriptAnswers({kAnswerNo});
+    Record(*dialog);
+    ASSERT_TRUE(QDir(folder.path()).rmdir(QStringLiteral("gone")));
+    std::string toldDuringRun;
+    CScanScript script(*controller, {4, 4});
+    script.At(2, [&] {
+        toldDuringRun = RecordText(*dialog);
+        dialog->findChild<QPushButton*>("stopButton")->click();
+    });
+    QTest::mouseClick(dialog->findChild<QPushButton*>("runButton"), Qt::LeftButton);
+    EXPECT_EQ(toldDuringRun.rfind("Recording stopped: run.csv cannot be written", 0), 0u)
+        << toldDuringRun;
+    ASSERT_EQ(prompts.Texts().size(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].buttons, PromptButtons::kYesNo);
 }
 
 // A Run of several seconds: the file reaches the disk at least once a second and when the

@@ -3,15 +3,21 @@
 // exchange, which names the part and writes nothing.
 
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
+#include <chrono>
 
 #include "AlignmentFixture.h"
 #include "SimPort.h"
+#include "Watchdog.h"
 #include "WhenModal.h"
 #include "app/CommissioningReport.h"
 #include "app/ReportNoteDlg.h"
@@ -37,11 +43,12 @@ protected:
               return std::make_unique<CSimPort>(line, *clock, baud, parity, portNumber);
           }) {}
 
-    // Runs the command; the note dialog, if it opens, takes note and chooses the PDF.
-    int Run(const QString& note) {
+    // Runs the command; the note dialog, if it opens, takes note and chooses the output
+    // (the PDF unless told).
+    int Run(const QString& note, const char* output = "pdfButton") {
         CWhenModal<CReportNoteDlg> whenNote([&](CReportNoteDlg& dialog) {
             dialog.findChild<QPlainTextEdit*>("noteBox")->setPlainText(note);
-            dialog.findChild<QPushButton*>("pdfButton")->click();
+            dialog.findChild<QPushButton*>(output)->click();
         });
         CReportSession session(&table, &owner, 0, 'E', 9600);
         const int answer = session.Run();
@@ -150,6 +157,37 @@ TEST_F(ReportSessionTest, AFailedWriteAsksForAnotherPlaceAndKeepsTheNote) {
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path())));
     SKIP_READING_PDF_TEXT_UNDER_WINE();
     EXPECT_NE(PdfText().find("Checked by the night shift."), std::string::npos);
+}
+
+// The Qt dialogs: the PDF's file dialog suggests the report's name, as does the print
+// dialog for a print to a file (the name of its document).
+TEST_F(ReportSessionTest, TheFileAndPrintDialogsSuggestTheReportsName) {
+    InstallPrompts(nullptr);
+    controller->SetPartNumber(4711042, 2215);
+    const CWatchdog watchdog(std::chrono::seconds(60), "the report's file and print dialogs");
+    const QString before = QDate::currentDate().toString(Qt::ISODate);
+    QString fileName;
+    const CWhenModal<QFileDialog> save([&](QFileDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        fileName = name->text();
+        name->setText(QString::fromStdString(Path()));
+        QTest::keyClick(&dialog, Qt::Key_Return);
+    });
+    EXPECT_EQ(Run(QString()), 1);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(Path())));
+    QString docName;
+    const CWhenModal<QPrintDialog> print([&](QPrintDialog& dialog) {
+        docName = dialog.printer()->docName();
+        dialog.reject();
+    });
+    EXPECT_EQ(Run(QString(), "printButton"), 0);
+    EXPECT_EQ(print.Count(), 1);
+
+    const QString after = QDate::currentDate().toString(Qt::ISODate);  // past midnight, perhaps
+    const QString name = QStringLiteral("Commissioning Report A 4711042 ");
+    EXPECT_TRUE(fileName == name + before + ".pdf" || fileName == name + after + ".pdf")
+        << fileName.toStdString();
+    EXPECT_TRUE(docName == name + before || docName == name + after) << docName.toStdString();
 }
 
 TEST_F(ReportSessionTest, ReadFailureAtEachExchangeNamesThePartAndWritesNothing) {

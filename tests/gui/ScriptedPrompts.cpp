@@ -56,6 +56,7 @@ QString CScriptedPrompts::OpenFileName(QWidget* owner, const CFileDialogSpec& op
     return NextFile(false, owner, options);
 }
 
-QString CScriptedPrompts::SaveFileName(QWidget* owner, const CFileDialogSpec& options) {
+QString CScriptedPrompts::SaveFileName(QWidget* owner, const CFileDialogSpec& options,
+                                       const QString& /*suggestedName*/) {
     return NextFile(true, owner, options);
 }

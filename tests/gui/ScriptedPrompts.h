@@ -42,7 +42,8 @@ public:
     int Message(QWidget* owner, const QString& text, PromptIcon icon,
                 PromptButtons buttons) override;
     QString OpenFileName(QWidget* owner, const CFileDialogSpec& options) override;
-    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) override;
+    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options,
+                         const QString& suggestedName) override;
     void Beep() override { ++beeps; }
 
 private:

@@ -10,30 +10,60 @@ CAppendFile::~CAppendFile() {
     Close();
 }
 
+namespace {
+
+// Opens the file that path leads to for writing, without emptying it, or creates it;
+// *created tells which. A pipe or device is refused as the atomic writer refuses it.
+int OpenTarget(const std::string& path, std::string* target, bool* created) {
+    if (!fp::ResolveLinks(path, target)) {
+        *target = path;
+    }
+    bool exists = false;
+    if (!fp::MayReplace(*target, &exists)) {
+        return -1;
+    }
+    *created = !exists;
+    return exists ? fp::OpenForWriting(*target) : fp::CreateNew(*target);
+}
+
+bool Refused(FileWriteError* error) {
+    if (error != nullptr) {
+        *error = {true, errno};
+    }
+    return false;
+}
+
+}  // namespace
+
+bool CAppendFile::Check(const std::string& path, FileWriteError* error) {
+    std::string target;
+    bool created = false;
+    const int fd = OpenTarget(path, &target, &created);
+    if (fd < 0) {
+        return Refused(error);
+    }
+    fp::Close(fd);
+    if (created) {
+        fp::Remove(target);
+    }
+    return true;
+}
+
 bool CAppendFile::Open(const std::string& path, FileWriteError* error) {
     Close();
     errorNumber = 0;
     std::string target;
-    if (!fp::ResolveLinks(path, &target)) {
-        target = path;
-    }
-    // A pipe or device is refused as the atomic writer refuses it; a file there is emptied.
-    bool exists = false;
-    if (fp::MayReplace(target, &exists)) {
-        fd = exists ? fp::OpenForWriting(target) : fp::CreateNew(target);
-        if (fd >= 0 && exists && !fp::Truncate(fd, 0)) {
-            const int reason = errno;
-            fp::Close(fd);
-            fd = -1;
-            errno = reason;
-        }
+    bool created = false;
+    fd = OpenTarget(path, &target, &created);
+    if (fd >= 0 && !created && !fp::Truncate(fd, 0)) {
+        const int reason = errno;
+        fp::Close(fd);
+        fd = -1;
+        errno = reason;
     }
     if (fd < 0) {
         errorNumber = errno;
-        if (error != nullptr) {
-            *error = {true, errorNumber};
-        }
-        return false;
+        return Refused(error);
     }
     return true;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A file written as it grows, for a recording that may run for hours: nothing waits in
-// memory until the end. Open creates the file (or empties the file there) at once, so a
-// folder that takes no file is known before anything is recorded; every Append goes to
+// memory until the end. Check tells when a file is chosen whether Open would make it there,
+// and leaves no trace; Open creates the file (or empties the file there); every Append goes to
 // the system at once, so a program that is killed loses nothing it appended; Sync puts
 // the file on the disk (through SyncFile, which tests replace). Pipes and devices are refused, as
 // by the atomic writer. After a failed write every later Append and Sync fails too, with the first
@@ -19,6 +19,10 @@ public:
     CAppendFile(const CAppendFile&) = delete;
     CAppendFile& operator=(const CAppendFile&) = delete;
 
+    // Whether Open would succeed at path, found without changing anything there: a file
+    // there is opened for writing and closed untouched; where there is none, one is created
+    // and removed again. False, with *error (when given) saying why, when it would not.
+    static bool Check(const std::string& path, FileWriteError* error = nullptr);
     // Creates the file at path, or empties the file already there (following a symbolic
     // link), and keeps it open. False, with *error (when given) saying why, when it
     // cannot be written.

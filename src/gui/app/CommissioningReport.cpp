@@ -183,8 +183,17 @@ bool PrintReportTo(CReportContents& contents, QPrinter& printer) {
     return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
 }
 
+QString ReportName(const CReportContents& contents) {
+    return QStringLiteral("%1 %2 %3 %4")
+        .arg(QString::fromLatin1(kReportTitle), QString(QChar(contents.controllerId)),
+             QString::fromStdString(contents.emitter.PartNumberText()),
+             contents.when.date().toString(Qt::ISODate));
+}
+
 int PrintReport(CReportContents& contents, QWidget* owner, QString* failure) {
     QPrinter printer;
+    // The job's name in the queue, and the name the print dialog suggests for a file.
+    printer.setDocName(ReportName(contents));
     QPrintDialog dialog(&printer, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return 0;

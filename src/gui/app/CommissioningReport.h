@@ -26,6 +26,10 @@ struct CReportContents {
     QString note;
 };
 
+// The report's name, which a file or a print job of it is suggested to take: the title,
+// the controller's ID, the emitter's part number and the day it was read, e.g.
+// "Commissioning Report A 4711042 2026-05-14".
+QString ReportName(const CReportContents& contents);
 // The report as rich text.
 QString ReportHtml(CReportContents& contents);
 // Asks over owner for a printer and prints the report there; 1 when printed, 0 when the

@@ -32,10 +32,38 @@ CLineLog::CLineLog(QObject* parent)
 
 CLineLog::~CLineLog() = default;
 
+CLineLog::Row::Row(const CLineExchange& exchange)
+    : bytes(std::make_unique_for_overwrite<unsigned char[]>(exchange.request.size() +
+                                                            exchange.reply.size())),
+      startTick(exchange.startTick),
+      baud(static_cast<uint32_t>(exchange.baud)),
+      requestLength(static_cast<uint32_t>(exchange.request.size())),
+      replyLength(static_cast<uint32_t>(exchange.reply.size())),
+      expected(exchange.expected),
+      verdict(exchange.verdict),
+      inputLost(exchange.inputLost) {
+    std::copy(exchange.request.begin(), exchange.request.end(), bytes.get());
+    std::copy(exchange.reply.begin(), exchange.reply.end(), bytes.get() + requestLength);
+}
+
+CLineExchange CLineLog::Row::Exchange() const {
+    CLineExchange exchange;
+    exchange.startTick = startTick;
+    exchange.baud = baud;
+    exchange.request.assign(Request(), Reply());
+    exchange.reply.assign(Reply(), Reply() + replyLength);
+    exchange.expected = expected;
+    exchange.verdict = verdict;
+    exchange.inputLost = inputLost;
+    return exchange;
+}
+
 void CLineLog::OnExchange(const CLineExchange& exchange) {
-    waiting.push_back(exchange);
-    if (waiting.size() > kLineLogCapacity) {
-        waiting.pop_front();
+    rows.emplace_back(exchange);
+    // Rows pile up while paused: of those waiting only the newest kLineLogCapacity are
+    // kept, and the listed ones stay until the pause ends.
+    if (Waiting() > kLineLogCapacity) {
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(listed));
     }
     if (!paused && !flushTimer.isActive()) {
         flushTimer.start();
@@ -43,11 +71,12 @@ void CLineLog::OnExchange(const CLineExchange& exchange) {
 }
 
 void CLineLog::OnVerdictChanged(LineVerdict verdict) {
-    if (!waiting.empty()) {
-        waiting.back().verdict = verdict;
-    } else if (!shown.empty()) {
-        shown.back().verdict = verdict;
-        const QModelIndex cell = index(static_cast<int>(shown.size()) - 1, kVerdict);
+    if (rows.empty()) {
+        return;
+    }
+    rows.back().verdict = verdict;
+    if (Waiting() == 0) {
+        const QModelIndex cell = index(static_cast<int>(listed) - 1, kVerdict);
         emit dataChanged(cell, cell);
     }
 }
@@ -58,49 +87,46 @@ void CLineLog::SetPaused(bool pause) {
 }
 
 void CLineLog::Flush() {
-    if (paused || waiting.empty()) {
+    if (paused || Waiting() == 0) {
         return;
     }
-    const size_t total = shown.size() + waiting.size();
-    if (total > kLineLogCapacity) {
-        const size_t drop = std::min(shown.size(), total - kLineLogCapacity);
+    if (rows.size() > kLineLogCapacity) {
+        const size_t drop = std::min(listed, rows.size() - kLineLogCapacity);
         if (drop > 0) {
             beginRemoveRows(QModelIndex(), 0, static_cast<int>(drop) - 1);
-            shown.erase(shown.begin(), shown.begin() + static_cast<std::ptrdiff_t>(drop));
+            rows.erase(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(drop));
+            listed -= drop;
             endRemoveRows();
         }
     }
-    const int first = static_cast<int>(shown.size());
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(waiting.size()) - 1);
-    shown.insert(shown.end(), waiting.begin(), waiting.end());
-    waiting.clear();
+    beginInsertRows(QModelIndex(), static_cast<int>(listed), static_cast<int>(rows.size()) - 1);
+    listed = rows.size();
     endInsertRows();
 }
 
 void CLineLog::Clear() {
     beginResetModel();
-    shown.clear();
-    waiting.clear();
+    rows.clear();
+    listed = 0;
     endResetModel();
 }
 
 QString CLineLog::CellText(int row, int column) const {
-    const CLineExchange& exchange = Exchange(row);
+    const Row& exchange = rows[static_cast<size_t>(row)];
     switch (column) {
         case kTime:
             return QString::number(static_cast<uint32_t>(exchange.startTick - openTick));
         case kBaud:
             return QString::number(exchange.baud);
         case kRequest:
-            return QString::fromStdString(
-                HexBytes(exchange.request.data(), exchange.request.size()));
+            return QString::fromStdString(HexBytes(exchange.Request(), exchange.requestLength));
         case kWords:
             return QString::fromStdString(
-                DescribeRequest(exchange.request.data(), exchange.request.size()));
+                DescribeRequest(exchange.Request(), exchange.requestLength));
         case kReply:
-            return QString::fromStdString(HexBytes(exchange.reply.data(), exchange.reply.size()));
+            return QString::fromStdString(HexBytes(exchange.Reply(), exchange.replyLength));
         case kVerdict:
-            return QString::fromStdString(DescribeVerdict(exchange));
+            return QString::fromStdString(DescribeVerdict(exchange.Exchange()));
         default:
             return QString();
     }
@@ -125,7 +151,7 @@ QString CLineLog::Text(const QList<int>& rows, bool csv) const {
 }
 
 int CLineLog::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(shown.size());
+    return parent.isValid() ? 0 : static_cast<int>(listed);
 }
 
 int CLineLog::columnCount(const QModelIndex& parent) const {

@@ -67,8 +67,9 @@ int CReportSession::Output(CReportContents& contents, bool toPrinter) {
     }
     // After a failed write the file dialog opens again: the report, note and all, is
     // still here and only needs another place.
+    const QString suggested = ReportName(contents) + QStringLiteral(".pdf");
     for (;;) {
-        const QString path = Prompts().SaveFileName(Owner(), kPdfFiles);
+        const QString path = Prompts().SaveFileName(Owner(), kPdfFiles, suggested);
         if (path.isEmpty()) {
             return 0;
         }

@@ -100,16 +100,8 @@ void CMeasurementDlg::Run() {
     CMeasurementScan current(selection);
     CMeasurementScan previous(selection);
     bool first = true;
-    if (record.IsOpen()) {
-        const QString started =
-            QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-        trend.Start(selection, TickCount(),
-                    RecordingHeader(link.Id(), link.Port().Current().baud, started.toStdString(),
-                                    {names[0].toStdString(), names[1].toStdString()}));
-        recorded = 0;
-        recordLost = false;
-        syncedMs = TickCount();
-        RecordNewReadings();
+    if (!recordPath.isEmpty()) {
+        StartRecording();
     } else {
         trend.Start(selection, TickCount());
     }
@@ -150,7 +142,7 @@ void CMeasurementDlg::ChooseRecordFile() {
         return;
     }
     FileWriteError error;
-    if (!record.Open(path.toStdString(), &error)) {
+    if (!CAppendFile::Check(path.toStdString(), &error)) {
         recordPath.clear();
         ui->recordText->clear();
         Prompts().Message(this,
@@ -162,6 +154,23 @@ void CMeasurementDlg::ChooseRecordFile() {
     recordPath = path;
     ui->recordText->setText(
         QStringLiteral("Run records every reading to %1").arg(QFileInfo(path).fileName()));
+}
+
+void CMeasurementDlg::StartRecording() {
+    const QString started =
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    trend.Start(selection, TickCount(),
+                RecordingHeader(link.Id(), link.Port().Current().baud, started.toStdString(),
+                                {names[0].toStdString(), names[1].toStdString()}));
+    recorded = 0;
+    recordLost = false;
+    syncedMs = TickCount();
+    // The folder may have gone since the file was chosen.
+    if (record.Open(recordPath.toStdString())) {
+        RecordNewReadings();
+    } else {
+        RecordingFailed();
+    }
 }
 
 void CMeasurementDlg::RecordNewReadings() {

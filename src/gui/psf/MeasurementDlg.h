@@ -4,9 +4,10 @@
 // between Run and Stop, and shows for each measurement produced its lowest, highest and
 // present value since Run was pressed. A chart follows the last readings of each
 // measurement during a Run, and Record to File... writes every reading of the next Run to
-// a CSV file as it comes. The file is opened when it is chosen; should a write fail during
-// the Run, recording stops and says so at once, and at Stop the readings, all still held
-// here, may be saved to another file.
+// a CSV file as it comes. The file is checked when it is chosen and made when the Run
+// starts, so a choice that no Run follows leaves nothing behind; should the file fail
+// during the Run, recording stops and says so at once, and at Stop the readings, all still
+// held here, may be saved to another file.
 
 #include <QDialog>
 #include <QString>
@@ -49,8 +50,10 @@ private:
     // Takes the scan's values into the statistics and shows the rows that changed.
     void ShowScan(const CMeasurementScan& scan);
     void ShowIdle(bool idle);
-    // Asks for the file that the next Run records to, and opens it.
+    // Asks for the file that the next Run records to, and checks that it can be written.
     void ChooseRecordFile();
+    // Opens the chosen file at the start of a Run and writes the recording's header.
+    void StartRecording();
     // Appends the readings not yet in the recording file; a failure stops the recording.
     void RecordNewReadings();
     void RecordingFailed();
@@ -68,7 +71,7 @@ private:
     bool running = false;
     CMeasurementTrend trend;
     QString names[2];
-    // The recording file, open from its choice to the end of the next Run.
+    // The file the next Run records to (empty for none), open during that Run.
     CAppendFile record;
     QString recordPath;
     size_t recorded = 0;      // bytes of the trend's CSV in the file

@@ -98,10 +98,14 @@ public:
         return Run(dialog, options);
     }
 
-    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) override {
+    QString SaveFileName(QWidget* owner, const CFileDialogSpec& options,
+                         const QString& suggestedName) override {
         QFileDialog dialog(owner, QString(), QString(), QtFileFilter(options.filter));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
+        if (!suggestedName.isEmpty()) {
+            dialog.selectFile(suggestedName);
+        }
         return Run(dialog, options);
     }
 

@@ -31,9 +31,10 @@ public:
                         PromptButtons buttons) = 0;
     // Asks for an existing file to read; an empty answer means the operator cancelled.
     virtual QString OpenFileName(QWidget* owner, const CFileDialogSpec& options) = 0;
-    // Asks for a file to write, confirming before an existing file is replaced; an empty
-    // answer means the operator cancelled.
-    virtual QString SaveFileName(QWidget* owner, const CFileDialogSpec& options) = 0;
+    // Asks for a file to write, confirming before an existing file is replaced, with the
+    // name suggested (if any) filled in; an empty answer means the operator cancelled.
+    virtual QString SaveFileName(QWidget* owner, const CFileDialogSpec& options,
+                                 const QString& suggestedName = QString()) = 0;
     // The exclamation beep.
     virtual void Beep() = 0;
 };
