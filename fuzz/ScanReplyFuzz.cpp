@@ -32,19 +32,21 @@ void CheckBeamScan(const unsigned char* reply, int count, int channels) {
         return;
     }
     Require(std::equal(reply, reply + count, scan.Bytes().begin()), "the reply is kept");
+    // The counts and ends worked out channel by channel, as the display reads them.
     int blocked = 0;
+    int ends[2][2] = {{-1, -1}, {-1, -1}};  // made, blocked: first, last
     for (int channel = 0; channel < channels; ++channel) {
         const bool isBlocked = scan.Blocked(channel);
         blocked += isBlocked ? 1 : 0;
-        const int first = isBlocked ? scan.FirstBlocked() : scan.FirstMade();
-        const int last = isBlocked ? scan.LastBlocked() : scan.LastMade();
-        Require(first >= 0 && first <= channel && channel <= last && last < channels,
-                "every channel lies within the ends of its kind");
+        int* kind = ends[isBlocked ? 1 : 0];
+        kind[0] = kind[0] < 0 ? channel : kind[0];
+        kind[1] = channel;
     }
     Require(blocked == scan.BlockedCount(), "the blocked count counts the blocked beams");
-    Require((blocked == 0) == (scan.FirstBlocked() == -1), "no blocked beam, no first blocked");
-    Require((blocked == channels) == (scan.FirstMade() == -1), "no made beam, no first made");
-    Require(blocked == 0 || scan.Blocked(scan.FirstBlocked()), "the first blocked is blocked");
+    Require(ends[1][0] == scan.FirstBlocked() && ends[1][1] == scan.LastBlocked(),
+            "the blocked ends are the first and last blocked beams, -1 without one");
+    Require(ends[0][0] == scan.FirstMade() && ends[0][1] == scan.LastMade(),
+            "the made ends are the first and last made beams, -1 without one");
     CBeamScan again(channels);
     again.Parse(reply, count);
     Require(again == scan, "the same reply gives the same scan");

@@ -18,6 +18,7 @@ struct Decoded {
 Decoded Decode(const unsigned char* stream, unsigned size, unsigned split) {
     CTelnetDecoder decoder;
     Decoded out;
+    out.data.reserve(size);
     decoder.Feed(stream, split, out.data);
     decoder.Feed(stream + split, size - split, out.data);
     out.commands = decoder.TakeCommands();

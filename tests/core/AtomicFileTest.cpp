@@ -182,6 +182,29 @@ TEST_F(AtomicFileTest, ReadFileStartReadsUpToItsLimit) {
     EXPECT_EQ(oldBytes, read);
 }
 
+// A read that fails after the file's first bytes came in gives none of them back, and
+// tells why; an interrupted read is resumed.
+TEST_F(AtomicFileTest, ReadFileStartGivesNothingBackFromAReadThatFailsPartWay) {
+    ASSERT_TRUE(WriteFileAtomically(target, oldBytes.data(), oldBytes.size()));
+    static int calls;
+    const auto oneByteThenFail = [](int, unsigned char* out, size_t) -> long {
+        errno = ++calls == 1 ? EINTR : EIO;
+        *out = 1;
+        return calls == 2 ? 1 : -1;
+    };
+    calls = 0;
+    const FileReadFunction previous = SetFileReadFunction(oneByteThenFail);
+    Bytes read;
+    FileReadError error;
+    const bool ok = ReadFileStart(target, 100, &read, &error);
+    SetFileReadFunction(previous);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(3, calls);
+    EXPECT_EQ(Bytes{}, read);
+    EXPECT_EQ(EIO, error.errorNumber);
+    EXPECT_FALSE(error.notRegular);
+}
+
 TEST_F(AtomicFileTest, ReadFileStartRefusesMissingFilesAndFolders) {
     Bytes read{1};
     FileReadError error;

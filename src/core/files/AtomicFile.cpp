@@ -15,6 +15,7 @@ namespace {
 
 FileSyncFunction fileSync = fp::Flush;
 FileWriteFunction fileWrite = fp::WriteSome;
+FileReadFunction fileRead = fp::ReadSome;
 
 }  // namespace
 
@@ -125,6 +126,12 @@ FileWriteFunction SetFileWriteFunction(FileWriteFunction write) {
     return previous;
 }
 
+FileReadFunction SetFileReadFunction(FileReadFunction read) {
+    const FileReadFunction previous = fileRead;
+    fileRead = read != nullptr ? read : fp::ReadSome;
+    return previous;
+}
+
 std::string DamagedFileText(const std::string& path) {
     std::string text = path;
     return text.append(
@@ -167,24 +174,27 @@ bool WriteFileAtomically(const std::string& path, const unsigned char* data, siz
     return true;
 }
 
+bool ReadUpTo(int fd, size_t limit, std::vector<unsigned char>* bytes) {
+    unsigned char chunk[4096];
+    while (bytes->size() < limit) {
+        const long got = fileRead(fd, chunk, std::min(sizeof chunk, limit - bytes->size()));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return got == 0;
+        }
+        bytes->insert(bytes->end(), chunk, chunk + got);
+    }
+    return true;
+}
+
 bool ReadFileStart(const std::string& path, size_t limit, std::vector<unsigned char>* bytes,
                    FileReadError* error) {
     bytes->clear();
     bool regular = true;
     const int fd = fp::OpenForReading(path, &regular);
-    bool ok = fd >= 0;
-    unsigned char chunk[4096];
-    while (ok && bytes->size() < limit) {
-        const long got = fp::ReadSome(fd, chunk, std::min(sizeof chunk, limit - bytes->size()));
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        ok = got >= 0;
-        if (got <= 0) {
-            break;
-        }
-        bytes->insert(bytes->end(), chunk, chunk + got);
-    }
+    bool ok = fd >= 0 && ReadUpTo(fd, limit, bytes);
     if (fd >= 0) {
         ok = CloseAfter(fd, ok);
     }

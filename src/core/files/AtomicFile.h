@@ -61,3 +61,13 @@ bool WriteAll(int fd, const unsigned char* data, size_t size);
 // replace it to make a write fail part way. As above.
 using FileWriteFunction = long (*)(int fd, const unsigned char* data, size_t size);
 FileWriteFunction SetFileWriteFunction(FileWriteFunction write);
+
+// Appends the open file fd's data up to its end, or until *bytes holds limit bytes, read
+// through the read call below and resuming after interrupted reads; false with errno set
+// when a read fails.
+bool ReadUpTo(int fd, size_t limit, std::vector<unsigned char>* bytes);
+
+// The call that reads part of a file's data (0 at its end), the platform's own unless
+// replaced. As above.
+using FileReadFunction = long (*)(int fd, unsigned char* out, size_t size);
+FileReadFunction SetFileReadFunction(FileReadFunction read);

@@ -1,13 +1,27 @@
 #include "protocol/ScanReply.h"
 
-#include <algorithm>
+#include <bit>
 
 #include "protocol/Checksum16.h"
 #include "protocol/ControllerLink.h"
 
 namespace {
+
 constexpr int kScanHeaderLength = 2;  // 0x1C and the ID; scan replies have no letter
+
+// Widens the ends *first..*last (-1 while none) by the channels whose bits are set in
+// bits, a bitmap byte whose most significant bit is channel base.
+void Widen(unsigned char bits, int base, int* first, int* last) {
+    if (bits == 0) {
+        return;
+    }
+    if (*first < 0) {
+        *first = base + std::countl_zero(bits);
+    }
+    *last = base + 7 - std::countr_zero(bits);
 }
+
+}  // namespace
 
 CScanReply::CScanReply(int expectedLength)
     : expectedLength(expectedLength), buffer(static_cast<size_t>(expectedLength), 0) {}
@@ -25,23 +39,13 @@ int CBeamScan::Parse(const unsigned char* bytes, int count) {
     }
     Keep(bytes);
     blockedCount = 0;
-    firstBlocked = firstMade = channels;
-    lastBlocked = lastMade = 0;
-    for (int channel = 0; channel < channels; ++channel) {
-        if (Blocked(channel)) {
-            ++blockedCount;
-            firstBlocked = std::min(firstBlocked, channel);
-            lastBlocked = std::max(lastBlocked, channel);
-        } else {
-            firstMade = std::min(firstMade, channel);
-            lastMade = std::max(lastMade, channel);
-        }
-    }
-    if (blockedCount == 0) {
-        firstBlocked = lastBlocked = -1;
-    }
-    if (blockedCount == channels) {
-        firstMade = lastMade = -1;
+    firstBlocked = lastBlocked = firstMade = lastMade = -1;
+    // Eight channels at a time, a byte of the bitmap each.
+    for (int at = 0; at < channels / 8; ++at) {
+        const unsigned char blocked = bytes[kScanHeaderLength + at];
+        blockedCount += std::popcount(blocked);
+        Widen(blocked, 8 * at, &firstBlocked, &lastBlocked);
+        Widen(static_cast<unsigned char>(~blocked), 8 * at, &firstMade, &lastMade);
     }
     return 1;
 }

@@ -1,15 +1,31 @@
 #include "serial/Telnet.h"
 
+#include <cstring>
 #include <utility>
+
+namespace {
+
+// The first IAC in [from, end), or end.
+const unsigned char* FindIac(const unsigned char* from, const unsigned char* end) {
+    const void* iac = std::memchr(from, telnet::kIac, static_cast<size_t>(end - from));
+    return iac == nullptr ? end : static_cast<const unsigned char*>(iac);
+}
+
+}  // namespace
 
 namespace telnet {
 
 void AppendData(std::vector<unsigned char>& out, const unsigned char* data, unsigned count) {
-    for (unsigned i = 0; i < count; ++i) {
-        out.push_back(data[i]);
-        if (data[i] == kIac) {
+    // Runs up to and including each IAC, which is then doubled.
+    const unsigned char* const end = data + count;
+    while (data < end) {
+        const unsigned char* const iac = FindIac(data, end);
+        const unsigned char* const next = iac == end ? end : iac + 1;
+        out.insert(out.end(), data, next);
+        if (iac != end) {
             out.push_back(kIac);
         }
+        data = next;
     }
 }
 
@@ -30,65 +46,85 @@ using namespace telnet;
 
 void CTelnetDecoder::Feed(const unsigned char* bytes, unsigned count,
                           std::vector<unsigned char>& data) {
-    for (unsigned i = 0; i < count; ++i) {
-        const unsigned char byte = bytes[i];
-        switch (state) {
-            case State::kData:
-                if (byte == kIac) {
-                    state = State::kCommand;
-                } else {
-                    data.push_back(byte);
-                }
-                break;
-            case State::kCommand:
-                if (byte == kIac) {
-                    data.push_back(kIac);
-                    state = State::kData;
-                } else if (byte == kWill || byte == kWont || byte == kDo || byte == kDont) {
-                    pending = CTelnetCommand{byte, 0, {}};
-                    state = State::kOption;
-                } else if (byte == kSb) {
-                    pending = CTelnetCommand{kSb, 0, {}};
-                    overlong = false;
-                    state = State::kSubOption;
-                } else {
-                    state = State::kData;  // NOP, go-ahead and the like carry nothing for us
-                }
-                break;
-            case State::kOption:
-                pending.option = byte;
-                commands.push_back(std::move(pending));
-                state = State::kData;
-                break;
-            case State::kSubOption:
-                pending.option = byte;
-                state = State::kSubData;
-                break;
-            case State::kSubData:
-                if (byte == kIac) {
-                    state = State::kSubIac;
-                } else {
-                    KeepPayload(byte);
-                }
-                break;
-            case State::kSubIac:
-                if (byte == kIac) {
-                    KeepPayload(kIac);
-                    state = State::kSubData;
-                } else {
-                    // IAC SE ends it; any other command inside a subnegotiation ends it too,
-                    // rather than swallowing the data that follows.
-                    if (!overlong) {
-                        commands.push_back(std::move(pending));
-                    }
-                    state = State::kData;
-                }
-                break;
+    const unsigned char* const end = bytes + count;
+    while (bytes < end) {
+        if (state == State::kData) {
+            // Data runs up to the next IAC are taken whole.
+            const unsigned char* const iac = FindIac(bytes, end);
+            if (iac != bytes) {
+                data.insert(data.end(), bytes, iac);
+            }
+            if (iac != end) {
+                state = State::kCommand;
+            }
+            bytes = iac == end ? end : iac + 1;
+        } else {
+            TakeCommandByte(*bytes++, data);
         }
     }
 }
 
+void CTelnetDecoder::TakeCommandByte(unsigned char byte, std::vector<unsigned char>& data) {
+    switch (state) {
+        case State::kData:
+            break;  // Feed takes data bytes itself
+        case State::kCommand:
+            if (byte == kIac) {
+                data.push_back(kIac);
+                state = State::kData;
+            } else if (byte == kWill || byte == kWont || byte == kDo || byte == kDont) {
+                Begin(byte);
+                state = State::kOption;
+            } else if (byte == kSb) {
+                Begin(kSb);
+                overlong = false;
+                state = State::kSubOption;
+            } else {
+                state = State::kData;  // NOP, go-ahead and the like carry nothing for us
+            }
+            break;
+        case State::kOption:
+            pending.option = byte;
+            commands.push_back(std::move(pending));
+            state = State::kData;
+            break;
+        case State::kSubOption:
+            pending.option = byte;
+            state = State::kSubData;
+            break;
+        case State::kSubData:
+            if (byte == kIac) {
+                state = State::kSubIac;
+            } else {
+                KeepPayload(byte);
+            }
+            break;
+        case State::kSubIac:
+            if (byte == kIac) {
+                KeepPayload(kIac);
+                state = State::kSubData;
+            } else {
+                // IAC SE ends it; any other command inside a subnegotiation ends it too,
+                // rather than swallowing the data that follows.
+                if (!overlong) {
+                    commands.push_back(std::move(pending));
+                }
+                state = State::kData;
+            }
+            break;
+    }
+}
+
+void CTelnetDecoder::Begin(unsigned char verb) {
+    pending.verb = verb;
+    pending.option = 0;
+    pending.payload.clear();
+}
+
 void CTelnetDecoder::KeepPayload(unsigned char byte) {
+    if (pending.payload.empty()) {
+        pending.payload.reserve(kMaxPayload);
+    }
     if (pending.payload.size() < kMaxPayload) {
         pending.payload.push_back(byte);
     } else if (!overlong) {

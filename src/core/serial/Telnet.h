@@ -59,6 +59,10 @@ public:
 private:
     enum class State { kData, kCommand, kOption, kSubOption, kSubData, kSubIac };
 
+    // One byte of a command, in any state but kData.
+    void TakeCommandByte(unsigned char byte, std::vector<unsigned char>& data);
+    // Starts the pending command anew.
+    void Begin(unsigned char verb);
     void KeepPayload(unsigned char byte);
 
     State state = State::kData;

@@ -13,13 +13,25 @@
 
 namespace {
 
-std::string_view Trim(std::string_view text) {
-    constexpr std::string_view kBlanks = " \t";
-    const size_t first = text.find_first_not_of(kBlanks);
-    if (first == std::string_view::npos) {
-        return {};
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimStart(std::string_view text) {
+    size_t first = 0;
+    while (first < text.size() && IsBlank(text[first])) {
+        ++first;
     }
-    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+    return text.substr(first);
+}
+
+std::string_view Trim(std::string_view text) {
+    text = TrimStart(text);
+    size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(0, end);
 }
 
 char Lower(char c) {
@@ -40,7 +52,7 @@ bool SameName(std::string_view a, std::string_view b) {
 
 // A header is "[name]" after optional blanks; a missing ']' ends the name at the line end.
 bool ParseHeader(std::string_view text, std::string_view* name) {
-    text = Trim(text);
+    text = TrimStart(text);
     if (text.empty() || text.front() != '[') {
         return false;
     }
@@ -124,6 +136,23 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
+CSettingsFile::Line::Line(std::string lineText, std::string lineEnding)
+    : text(std::move(lineText)), ending(std::move(lineEnding)) {
+    std::string_view name;
+    std::string_view value;
+    if (ParseHeader(text, &name)) {
+        kind = kHeader;
+    } else if (ParseEntry(text, &name, &value)) {
+        kind = kEntry;
+        valueAt = static_cast<size_t>(value.data() - text.data());
+        valueSize = value.size();
+    } else {
+        return;
+    }
+    nameAt = static_cast<size_t>(name.data() - text.data());
+    nameSize = name.size();
+}
+
 CSettingsFile::CSettingsFile(std::string filePath)
     : CSettingsFile(filePath, ReadWholeFile(filePath)) {}
 
@@ -131,41 +160,44 @@ CSettingsFile::CSettingsFile(std::string filePath, std::string content)
     : path(std::move(filePath)), readBytes(std::move(content)) {
     encoding = DecodeText(readBytes, &readText);
     const std::string& text = readText;
+    size_t lineCount = 1;
+    for (size_t at = text.find('\n'); at != text.npos; at = text.find('\n', at + 1)) {
+        ++lineCount;
+    }
+    lines.reserve(lineCount);
     size_t start = 0;
     while (start < text.size()) {
         const size_t newline = text.find('\n', start);
         if (newline == std::string::npos) {
-            lines.push_back({text.substr(start), ""});
+            lines.emplace_back(text.substr(start), "");
             break;
         }
         const bool crlf = newline > start && text[newline - 1] == '\r';
         const size_t end = crlf ? newline - 1 : newline;
-        lines.push_back({text.substr(start, end - start), crlf ? "\r\n" : "\n"});
+        lines.emplace_back(text.substr(start, end - start), crlf ? "\r\n" : "\n");
         start = newline + 1;
     }
 }
 
 bool CSettingsFile::FindSection(std::string_view section, Range* range) const {
-    std::string_view name;
     size_t i = 0;
-    while (i < lines.size() && !(ParseHeader(lines[i].text, &name) && SameName(name, section))) {
+    while (i < lines.size() &&
+           !(lines[i].kind == Line::kHeader && SameName(lines[i].Name(), section))) {
         ++i;
     }
     if (i == lines.size()) {
         return false;
     }
     range->header = i;
-    for (++i; i < lines.size() && !ParseHeader(lines[i].text, &name); ++i) {
+    for (++i; i < lines.size() && lines[i].kind != Line::kHeader; ++i) {
     }
     range->end = i;
     return true;
 }
 
 size_t CSettingsFile::FindEntry(const Range& range, std::string_view entry) const {
-    std::string_view name;
-    std::string_view value;
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (ParseEntry(lines[i].text, &name, &value) && SameName(name, entry)) {
+        if (lines[i].kind == Line::kEntry && SameName(lines[i].Name(), entry)) {
             return i;
         }
     }
@@ -177,10 +209,8 @@ std::string CSettingsFile::GetString(std::string_view section, std::string_view 
     Range range;
     if (FindSection(section, &range)) {
         const size_t at = FindEntry(range, entry);
-        std::string_view name;
-        std::string_view value;
-        if (at < lines.size() && ParseEntry(lines[at].text, &name, &value)) {
-            return std::string(value);
+        if (at < lines.size()) {
+            return std::string(lines[at].Value());
         }
     }
     return std::string(def);
@@ -197,11 +227,9 @@ std::vector<std::string> CSettingsFile::EntryNames(std::string_view section) con
     if (!FindSection(section, &range)) {
         return names;
     }
-    std::string_view name;
-    std::string_view value;
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (ParseEntry(lines[i].text, &name, &value)) {
-            names.emplace_back(name);
+        if (lines[i].kind == Line::kEntry) {
+            names.emplace_back(lines[i].Name());
         }
     }
     return names;
@@ -230,10 +258,8 @@ int CSettingsFile::WriteString(std::string_view section, std::string_view entry,
     const size_t at = FindEntry(range, entry);
     if (at < lines.size()) {
         // Keep the name as the file spells it.
-        std::string_view name;
-        std::string_view old;
-        ParseEntry(lines[at].text, &name, &old);
-        lines[at].text = std::string(name) + "=" + std::string(value);
+        std::string text = std::string(lines[at].Name()) + "=" + std::string(value);
+        lines[at] = Line(std::move(text), lines[at].ending);
         return 1;
     }
     // After the section's last non-blank line, so blank lines before the next header stay.
@@ -262,11 +288,16 @@ void CSettingsFile::InsertLine(size_t at, std::string text) {
         const std::string& last = lines[at - 1].text;
         lines[at - 1].ending = !last.empty() && last.back() == '\r' ? "\r\n" : ending;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line{std::move(text), ending});
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line(std::move(text), ending));
 }
 
 std::string CSettingsFile::Content() const {
+    size_t size = 0;
+    for (const Line& line : lines) {
+        size += line.text.size() + line.ending.size();
+    }
     std::string text;
+    text.reserve(size);
     for (const Line& line : lines) {
         text += line.text;
         text += line.ending;

@@ -48,9 +48,21 @@ public:
     int Save() const;
 
 private:
+    // A line and what it is, worked out once: a section header, an entry, or neither, with
+    // the place of its name (and value) in its text.
     struct Line {
+        enum Kind : unsigned char { kOther, kHeader, kEntry };
+        Line(std::string text, std::string ending);
+        std::string_view Name() const { return {text.data() + nameAt, nameSize}; }
+        std::string_view Value() const { return {text.data() + valueAt, valueSize}; }
+
         std::string text;    // without its line ending
         std::string ending;  // "\n", "\r\n", or empty for a last line without one
+        Kind kind = kOther;
+        size_t nameAt = 0;
+        size_t nameSize = 0;
+        size_t valueAt = 0;
+        size_t valueSize = 0;
     };
     struct Range {
         size_t header;  // index of the section header line
