@@ -11,7 +11,9 @@
 #      simulated controller;
 #   3. a silent uninstall leaves no program file behind, takes its folder off the PATH
 #      and keeps the user's settings.
-# Every wait is bounded; the search's duration is printed beside its floor.
+# Every wait is bounded; the search's duration is printed beside its floor. With
+# TARN_SHOTS set to a folder, the windows met on the way are saved there as
+# windows-*.png (scripts/screenshots-windows.sh).
 #
 #   windows_operator_test.sh BUILD_DIR TARNSIM TARNCTL
 set -euo pipefail
@@ -57,7 +59,7 @@ waitfor() {
 
 # The X server; its display number comes back through a file descriptor.
 exec 5<> <(:)
-Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp -fbdir "$work" >/dev/null 2>&1 &
 pids+=($!)
 read -r -t 10 display <&5 || fail "Xvfb did not start"
 export DISPLAY=":$display"
@@ -118,6 +120,16 @@ keys() {
     timeout 10 xdotool key --delay 100 "$@" || fail "xdotool could not type $*"
 }
 hostFrames() { awk '$2 == "host"' "$work/trace"; }
+# shot NAME TITLE: with TARN_SHOTS set, saves the window of that title as it shows on the
+# screen (Xvfb keeps the screen in a file) to $TARN_SHOTS/windows-NAME.png.
+shot() {
+    [ -n "${TARN_SHOTS:-}" ] || return 0
+    local X Y WIDTH HEIGHT WINDOW SCREEN
+    sleep 1  # painted
+    eval "$(xdotool getwindowgeometry --shell "$(window "$2")")"
+    python3 "$repo/tools/xwd-crop-png.py" "$work/Xvfb_screen0" "$X" "$Y" "$WIDTH" "$HEIGHT" \
+        "$TARN_SHOTS/windows-$1.png" || fail "no picture of $2"
+}
 # The program takes no keys while it talks to the controllers: wait until the line has
 # been quiet for a second.
 quietForASecond() {
@@ -131,7 +143,9 @@ settle() { waitfor 30 quietForASecond || fail "the line did not fall quiet"; }
 main="TALVEN VARN 2.1 with Blanking"
 waitfor 60 shown "$main" || fail "the program's window did not show"
 # Without a window manager the first click activates the program, as on a desktop.
+# The keyboard then stays with it (the X focus is set to it) while the pointer leaves.
 timeout 10 xdotool mousemove --window "$(window "$main")" 20 200 click 1
+timeout 10 xdotool windowfocus --sync "$(window "$main")" mousemove 1279 1023
 sleep 1
 
 keys "$main" F5
@@ -148,6 +162,7 @@ hostFrames | awk '/ F8 58 56 0D$/ && !first { first = $1 } / 50 0D$/ { last = $1
     END { floor = 3 * 160 + 250 + 45 * 200; ms = (last - first) * 1000 + 200;
           printf "search in tarn.exe under wine: %.0f ms, floor %d ms, %.3f x\n", ms, floor, ms / floor }'
 
+shot ping "$main -- Ping"
 # The first cell of the grid is A at 9600: Enter selects it.
 keys "$main -- Ping" Return
 waitfor 10 gone "$main -- Ping" || fail "Enter did not select A"
@@ -156,6 +171,7 @@ settle
 keys "$main" F6
 waitfor 30 shown "$main -- PSF Configuration" || fail "the PSF dialog did not show"
 settle
+shot psf-configuration "$main -- PSF Configuration"
 grep -Eq '  host +9600  F8 41 47 0D$' "$work/trace" || fail "the PSF was not uploaded from A"
 saved="$work/A.PSF"
 keys "$main -- PSF Configuration" alt+s
@@ -181,6 +197,7 @@ keys "$main" F8
 waitfor 60 shown "$main -- Alignment" || fail "the alignment dialog did not show"
 scanned() { [ "$(hostFrames | grep -c ' F8 41 53$')" -ge 5 ]; }
 waitfor 30 scanned || fail "no scans in alignment mode"
+shot alignment "$main -- Alignment"
 # Stop the scan, then Cancel (Esc): the blanking the session began with is sent, the
 # controller leaves alignment mode ('x') and both controllers are resumed ('v').
 keys "$main -- Alignment" alt+t
@@ -193,6 +210,7 @@ hostFrames | tail -n 3 | head -n 1 | grep -q ' F8 41 78 0D$' || fail "A did not 
 hostFrames | tail -n 2 | head -n 1 | grep -q ' F8 41 76 0D$' || fail "A was not resumed"
 settle
 
+shot main-window "$main"
 # SKELDA > Exit.
 keys "$main" alt+s x
 waitfor 30 bash -c "! kill -0 $program 2>/dev/null" || fail "the program did not end"
