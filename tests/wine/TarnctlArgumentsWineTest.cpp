@@ -1,5 +1,5 @@
 // tarnctl.exe started as Windows starts it, under wine: file names beyond the ANSI code
-// page reach the command whole.
+// page reach the command whole, and a backup into such a folder keeps every file there.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,15 +7,18 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
+#include "UnixTarnsim.h"
 #include "records/Psf.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Runs tarnctl.exe with the wide command line arguments; its exit status, or -1.
-DWORD RunTarnctl(const std::wstring& arguments) {
+// Runs tarnctl.exe with the wide command line arguments, for at most limitMs; its exit
+// status, or -1.
+DWORD RunTarnctl(const std::wstring& arguments, DWORD limitMs = 30000) {
     std::string exe = TARNCTL_EXE;
     std::replace(exe.begin(), exe.end(), '/', '\\');
     std::wstring command = L"\"Z:" + fs::path(exe).wstring() + L"\" " + arguments;
@@ -27,7 +30,7 @@ DWORD RunTarnctl(const std::wstring& arguments) {
         return static_cast<DWORD>(-1);
     }
     DWORD status = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(process.hProcess, limitMs) == WAIT_OBJECT_0) {
         GetExitCodeProcess(process.hProcess, &status);
     } else {
         TerminateProcess(process.hProcess, 99);
@@ -50,6 +53,30 @@ TEST(TarnctlArgumentsWineTest, ANonAsciiFileNameReachesTheCommandWhole) {
     const DWORD status = RunTarnctl(L"psf diff " + quoted + L" " + quoted);
     fs::remove_all(folder);
     EXPECT_EQ(0u, status);
+}
+
+// The summary, the PSF, the blanking map and the diagnostics all land in the folder named,
+// and nothing beside it: the partial folder of the backup is renamed to it, not left.
+TEST(TarnctlArgumentsWineTest, ABackupIntoANonAsciiFolderKeepsEveryFileThere) {
+    CUnixTarnsim tarnsim("--object none --controller A,9600", 7);
+    ASSERT_TRUE(tarnsim.Serving());
+    const fs::path parent = fs::temp_directory_path() / L"tarn-backup-\u03a9";
+    fs::remove_all(parent);
+    fs::create_directories(parent);
+    const fs::path folder = parent / L"Sicherung-\u00c4-\u6e2c\u8a66";
+    const DWORD status =
+        RunTarnctl(L"--device \\\\.\\COM7 backup \"" + folder.wstring() + L"\"", 120000);
+    std::error_code error;
+    std::vector<std::wstring> inside;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; ++entry) {
+        inside.push_back(entry->path().filename().wstring());
+    }
+    const auto beside = std::distance(fs::directory_iterator(parent), fs::directory_iterator());
+    fs::remove_all(parent);
+    EXPECT_EQ(0u, status);
+    EXPECT_EQ(1, beside);
+    EXPECT_EQ(4u, inside.size());
+    EXPECT_NE(inside.end(), std::find(inside.begin(), inside.end(), L"summary.txt"));
 }
 
 }  // namespace
