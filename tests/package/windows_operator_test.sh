@@ -10,7 +10,8 @@
 #      saved PSF is compared with the one tarnctl (the Linux build) reads from the same
 #      simulated controller;
 #   3. a silent uninstall leaves no program file behind, takes its folder off the PATH
-#      and keeps the user's settings.
+#      and keeps the user's settings;
+#   4. the same for the current user alone (/CurrentUser), in the user's programs folder.
 # Every wait is bounded; the search's duration is printed beside its floor. With
 # TARN_SHOTS set to a folder, the windows met on the way are saved there as
 # windows-*.png (scripts/screenshots-windows.sh).
@@ -225,5 +226,17 @@ waitfor 30 test ! -e "$target" || fail "left behind: $(cd "$target" && find . | 
 [ "$(machinePath)" = "$pathBefore" ] || fail "the PATH is not as before: $(machinePath)"
 grep -q kept "$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/tarn/tarn.INI" ||
     fail "the uninstaller removed the user's settings"
+
+# 4. For the current user alone (as without administrator rights): into the user's own
+#    programs folder, and out again.
+timeout 120 "$wine" "$(winpath "$installer")" /S /CurrentUser || fail "the per-user install failed"
+"$wineserver" -w
+own="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Local/Programs/Tarn"
+[ -f "$own/tarn.exe" ] && [ -f "$own/uninstall.exe" ] || fail "nothing in the user's programs folder"
+[ ! -e "$target" ] || fail "a per-user install went to Program Files"
+timeout 120 "$wine" "$(winpath "$own/uninstall.exe")" /S /CurrentUser ||
+    fail "the per-user uninstaller failed"
+"$wineserver" -w
+waitfor 30 test ! -e "$own" || fail "left behind in the user's programs folder"
 
 echo "windows operator test passed"
