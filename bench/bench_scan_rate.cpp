@@ -76,7 +76,7 @@ public:
     CRecordPrompts& operator=(const CRecordPrompts&) = delete;
     int Message(QWidget*, const QString&, PromptIcon, PromptButtons) override { return 1; }
     QString OpenFileName(QWidget*, const CFileDialogSpec&) override { return {}; }
-    QString SaveFileName(QWidget*, const CFileDialogSpec&) override { return path; }
+    QString SaveFileName(QWidget*, const CFileDialogSpec&, const QString&) override { return path; }
     void Beep() override {}
 
 private:

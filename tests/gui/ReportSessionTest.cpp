@@ -175,6 +175,16 @@ TEST_F(ReportSessionTest, TheFileAndPrintDialogsSuggestTheReportsName) {
     });
     EXPECT_EQ(Run(QString()), 1);
     EXPECT_TRUE(QFile::exists(QString::fromStdString(Path())));
+    const QString name = QStringLiteral("Commissioning Report A 4711042 ");
+    const auto suggested = [&](const QString& shown, const QString& suffix) {
+        const QString after = QDate::currentDate().toString(Qt::ISODate);  // past midnight?
+        return shown == name + before + suffix || shown == name + after + suffix;
+    };
+    EXPECT_TRUE(suggested(fileName, ".pdf")) << fileName.toStdString();
+
+#ifdef _WIN32
+    GTEST_SKIP() << "the print dialog on Windows is the system's own, not Qt widgets";
+#endif
     QString docName;
     const CWhenModal<QPrintDialog> print([&](QPrintDialog& dialog) {
         docName = dialog.printer()->docName();
@@ -182,12 +192,7 @@ TEST_F(ReportSessionTest, TheFileAndPrintDialogsSuggestTheReportsName) {
     });
     EXPECT_EQ(Run(QString(), "printButton"), 0);
     EXPECT_EQ(print.Count(), 1);
-
-    const QString after = QDate::currentDate().toString(Qt::ISODate);  // past midnight, perhaps
-    const QString name = QStringLiteral("Commissioning Report A 4711042 ");
-    EXPECT_TRUE(fileName == name + before + ".pdf" || fileName == name + after + ".pdf")
-        << fileName.toStdString();
-    EXPECT_TRUE(docName == name + before || docName == name + after) << docName.toStdString();
+    EXPECT_TRUE(suggested(docName, QString())) << docName.toStdString();
 }
 
 TEST_F(ReportSessionTest, ReadFailureAtEachExchangeNamesThePartAndWritesNothing) {
