@@ -63,6 +63,7 @@ struct SectionView {
 SectionView View(const CSettingsFile& file, std::string_view section, bool numbers) {
     SectionView view;
     view.names = file.EntryNames(section);
+    view.values.reserve(view.names.size());
     for (const std::string& name : view.names) {
         bool found = false;
         view.values.push_back(Lookup(file, section, name, &found));

@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     std::vector<unsigned char> escaped;
+    escaped.reserve(2 * whole.data.size());
     telnet::AppendData(escaped, whole.data.data(), static_cast<unsigned>(whole.data.size()));
     const Decoded again = Decode(escaped.data(), static_cast<unsigned>(escaped.size()), 0);
     Require(again.data == whole.data, "escaped data decodes to itself");

@@ -122,6 +122,11 @@ TEST_F(SettingsFileTest, WritingChangesOnlyTheEntriesWritten) {
     EXPECT_EQ(1, settings.WriteString("Parity", "Setting", "69"));
     EXPECT_EQ(1, settings.WriteString("Options", "Save", "1"));
     EXPECT_EQ(1, settings.WriteString("Last", "Added", "2"));
+    // Lines added before a section move it; it is still found, with each of its entries.
+    EXPECT_EQ(std::vector<std::string>({"Tail", "Added"}), settings.EntryNames("Last"));
+    EXPECT_EQ(1, settings.GetInt("Options", "Save", 0));
+    EXPECT_EQ(69, settings.GetInt("Parity", "Setting", 0));
+    EXPECT_EQ("keep  me", settings.GetString("Communication", "Extra", ""));
     ASSERT_EQ(1, settings.Save());
     EXPECT_EQ(
         "; kept as it is\r\n"

@@ -1,5 +1,6 @@
 #include "serial/Telnet.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -58,13 +59,23 @@ void CTelnetDecoder::Feed(const unsigned char* bytes, unsigned count,
                 state = State::kCommand;
             }
             bytes = iac == end ? end : iac + 1;
+        } else if (state == State::kSubData) {
+            // So are payload runs.
+            const unsigned char* const iac = FindIac(bytes, end);
+            KeepPayload(bytes, iac);
+            if (iac != end) {
+                state = State::kSubIac;
+            }
+            bytes = iac == end ? end : iac + 1;
         } else {
-            TakeCommandByte(*bytes++, data);
+            TakeCommandByte(bytes, end, data);
         }
     }
 }
 
-void CTelnetDecoder::TakeCommandByte(unsigned char byte, std::vector<unsigned char>& data) {
+void CTelnetDecoder::TakeCommandByte(const unsigned char*& bytes, const unsigned char* end,
+                                     std::vector<unsigned char>& data) {
+    const unsigned char byte = *bytes++;
     switch (state) {
         case State::kData:
             break;  // Feed takes data bytes itself
@@ -85,7 +96,7 @@ void CTelnetDecoder::TakeCommandByte(unsigned char byte, std::vector<unsigned ch
             break;
         case State::kOption:
             pending.option = byte;
-            commands.push_back(std::move(pending));
+            Complete(bytes, end);
             state = State::kData;
             break;
         case State::kSubOption:
@@ -93,21 +104,16 @@ void CTelnetDecoder::TakeCommandByte(unsigned char byte, std::vector<unsigned ch
             state = State::kSubData;
             break;
         case State::kSubData:
-            if (byte == kIac) {
-                state = State::kSubIac;
-            } else {
-                KeepPayload(byte);
-            }
-            break;
+            break;  // Feed takes payload bytes itself
         case State::kSubIac:
             if (byte == kIac) {
-                KeepPayload(kIac);
+                KeepPayload(&byte, &byte + 1);
                 state = State::kSubData;
             } else {
                 // IAC SE ends it; any other command inside a subnegotiation ends it too,
                 // rather than swallowing the data that follows.
                 if (!overlong) {
-                    commands.push_back(std::move(pending));
+                    Complete(bytes, end);
                 }
                 state = State::kData;
             }
@@ -121,16 +127,22 @@ void CTelnetDecoder::Begin(unsigned char verb) {
     pending.payload.clear();
 }
 
-void CTelnetDecoder::KeepPayload(unsigned char byte) {
-    if (pending.payload.empty()) {
-        pending.payload.reserve(kMaxPayload);
+void CTelnetDecoder::Complete(const unsigned char* rest, const unsigned char* end) {
+    if (commands.size() == commands.capacity()) {
+        // Each further command of this read takes one of its IACs: room for all of them.
+        commands.reserve(commands.size() + 1 + static_cast<size_t>(std::count(rest, end, kIac)));
     }
-    if (pending.payload.size() < kMaxPayload) {
-        pending.payload.push_back(byte);
-    } else if (!overlong) {
+    commands.push_back(std::move(pending));
+}
+
+void CTelnetDecoder::KeepPayload(const unsigned char* from, const unsigned char* to) {
+    const size_t room = kMaxPayload - pending.payload.size();
+    const auto count = static_cast<size_t>(to - from);
+    if (count > room && !overlong) {
         overlong = true;
         ++dropped;
     }
+    pending.payload.insert(pending.payload.end(), from, from + std::min(count, room));
 }
 
 std::vector<CTelnetCommand> CTelnetDecoder::TakeCommands() {

@@ -59,11 +59,16 @@ public:
 private:
     enum class State { kData, kCommand, kOption, kSubOption, kSubData, kSubIac };
 
-    // One byte of a command, in any state but kData.
-    void TakeCommandByte(unsigned char byte, std::vector<unsigned char>& data);
+    // The next byte of a command, in any state but kData and kSubData; end is where the
+    // bytes of this read end.
+    void TakeCommandByte(const unsigned char*& bytes, const unsigned char* end,
+                         std::vector<unsigned char>& data);
+    // Keeps the pending command, the bytes of this read from rest to end still to come.
+    void Complete(const unsigned char* rest, const unsigned char* end);
     // Starts the pending command anew.
     void Begin(unsigned char verb);
-    void KeepPayload(unsigned char byte);
+    // Adds the payload bytes [from, to) as far as kMaxPayload allows.
+    void KeepPayload(const unsigned char* from, const unsigned char* to);
 
     State state = State::kData;
     bool overlong = false;  // the subnegotiation under way passed kMaxPayload

@@ -1,5 +1,7 @@
 #include "settings/SettingsFile.h"
 
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -34,13 +36,25 @@ std::string_view Trim(std::string_view text) {
     return text.substr(0, end);
 }
 
+// Names are compared a character at a time, so lower case comes from a table.
+constexpr std::array<char, 256> kLower = [] {
+    std::array<char, 256> table{};
+    for (int c = 0; c < 256; ++c) {
+        table[static_cast<size_t>(c)] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return table;
+}();
+
 char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    return kLower[static_cast<unsigned char>(c)];
 }
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) {
         return false;
+    }
+    if (a == b) {
+        return true;  // mostly, spelled the same way too: one comparison of the whole
     }
     for (size_t i = 0; i < a.size(); ++i) {
         if (Lower(a[i]) != Lower(b[i])) {
@@ -136,88 +150,106 @@ std::string ReadWholeFile(const std::string& path) {
 
 }  // namespace
 
-CSettingsFile::Line::Line(std::string lineText, std::string lineEnding)
-    : text(std::move(lineText)), ending(std::move(lineEnding)) {
-    std::string_view name;
-    std::string_view value;
-    if (ParseHeader(text, &name)) {
-        kind = kHeader;
-    } else if (ParseEntry(text, &name, &value)) {
-        kind = kEntry;
-        valueAt = static_cast<size_t>(value.data() - text.data());
-        valueSize = value.size();
-    } else {
-        return;
-    }
-    nameAt = static_cast<size_t>(name.data() - text.data());
-    nameSize = name.size();
-}
-
 CSettingsFile::CSettingsFile(std::string filePath)
     : CSettingsFile(filePath, ReadWholeFile(filePath)) {}
 
 CSettingsFile::CSettingsFile(std::string filePath, std::string content)
     : path(std::move(filePath)), readBytes(std::move(content)) {
-    encoding = DecodeText(readBytes, &readText);
-    const std::string& text = readText;
-    size_t lineCount = 1;
-    for (size_t at = text.find('\n'); at != text.npos; at = text.find('\n', at + 1)) {
-        ++lineCount;
+    encoding = DecodeText(readBytes, &text);
+    if (encoding == kUtf16Le || encoding == kUtf16Be) {
+        readUtf16Text = text;
     }
-    lines.reserve(lineCount);
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     size_t start = 0;
     while (start < text.size()) {
         const size_t newline = text.find('\n', start);
+        Line line;
+        line.at = start;
         if (newline == std::string::npos) {
-            lines.emplace_back(text.substr(start), "");
-            break;
+            line.size = text.size() - start;
+        } else {
+            const bool crlf = newline > start && text[newline - 1] == '\r';
+            line.size = (crlf ? newline - 1 : newline) - start;
+            line.endingSize = crlf ? 2 : 1;
         }
-        const bool crlf = newline > start && text[newline - 1] == '\r';
-        const size_t end = crlf ? newline - 1 : newline;
-        lines.emplace_back(text.substr(start, end - start), crlf ? "\r\n" : "\n");
-        start = newline + 1;
+        Parse(line);
+        if (line.kind == Line::kHeader) {
+            headers.push_back(lines.size());
+        }
+        lines.push_back(line);
+        start = newline == std::string::npos ? text.size() : newline + 1;
     }
 }
 
+void CSettingsFile::Parse(Line& line) const {
+    const std::string_view lineText = Text(line);
+    std::string_view name;
+    std::string_view value;
+    line.valueAt = 0;
+    line.valueSize = 0;
+    if (ParseHeader(lineText, &name)) {
+        line.kind = Line::kHeader;
+    } else if (ParseEntry(lineText, &name, &value)) {
+        line.kind = Line::kEntry;
+        line.valueAt = static_cast<size_t>(value.data() - lineText.data());
+        line.valueSize = value.size();
+    } else {
+        line.kind = Line::kOther;
+        line.nameAt = 0;
+        line.nameSize = 0;
+        return;
+    }
+    line.nameAt = static_cast<size_t>(name.data() - lineText.data());
+    line.nameSize = name.size();
+}
+
+std::string_view CSettingsFile::ReadText() const {
+    if (encoding == kUtf16Le || encoding == kUtf16Be) {
+        return readUtf16Text;
+    }
+    // A UTF-8 file's text is its bytes after the mark, when it has one.
+    return std::string_view(readBytes).substr(MarkSize(encoding));
+}
+
 bool CSettingsFile::FindSection(std::string_view section, Range* range) const {
-    size_t i = 0;
-    while (i < lines.size() &&
-           !(lines[i].kind == Line::kHeader && SameName(lines[i].Name(), section))) {
-        ++i;
+    for (size_t h = 0; h < headers.size(); ++h) {
+        if (SameName(Name(lines[headers[h]]), section)) {
+            range->header = headers[h];
+            range->end = h + 1 < headers.size() ? headers[h + 1] : lines.size();
+            return true;
+        }
     }
-    if (i == lines.size()) {
-        return false;
-    }
-    range->header = i;
-    for (++i; i < lines.size() && lines[i].kind != Line::kHeader; ++i) {
-    }
-    range->end = i;
-    return true;
+    return false;
 }
 
 size_t CSettingsFile::FindEntry(const Range& range, std::string_view entry) const {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::kEntry && SameName(lines[i].Name(), entry)) {
+        if (lines[i].kind == Line::kEntry && SameName(Name(lines[i]), entry)) {
             return i;
         }
     }
     return lines.size();
 }
 
-std::string CSettingsFile::GetString(std::string_view section, std::string_view entry,
+std::string_view CSettingsFile::Find(std::string_view section, std::string_view entry,
                                      std::string_view def) const {
     Range range;
     if (FindSection(section, &range)) {
         const size_t at = FindEntry(range, entry);
         if (at < lines.size()) {
-            return std::string(lines[at].Value());
+            return Value(lines[at]);
         }
     }
-    return std::string(def);
+    return def;
+}
+
+std::string CSettingsFile::GetString(std::string_view section, std::string_view entry,
+                                     std::string_view def) const {
+    return std::string(Find(section, entry, def));
 }
 
 int CSettingsFile::GetInt(std::string_view section, std::string_view entry, int def) const {
-    const std::string value = GetString(section, entry, "");
+    const std::string_view value = Find(section, entry, "");
     return value.empty() ? def : ParseInt(value);
 }
 
@@ -227,9 +259,13 @@ std::vector<std::string> CSettingsFile::EntryNames(std::string_view section) con
     if (!FindSection(section, &range)) {
         return names;
     }
+    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(range.header + 1);
+    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(range.end);
+    names.reserve(static_cast<size_t>(
+        std::count_if(first, end, [](const Line& line) { return line.kind == Line::kEntry; })));
     for (size_t i = range.header + 1; i < range.end; ++i) {
         if (lines[i].kind == Line::kEntry) {
-            names.emplace_back(lines[i].Name());
+            names.emplace_back(Name(lines[i]));
         }
     }
     return names;
@@ -248,7 +284,7 @@ int CSettingsFile::WriteString(std::string_view section, std::string_view entry,
     }
     Range range;
     if (!FindSection(section, &range)) {
-        if (!lines.empty() && !Trim(lines.back().text).empty()) {
+        if (!lines.empty() && !Trim(Text(lines.back())).empty()) {
             InsertLine(lines.size(), "");
         }
         InsertLine(lines.size(), "[" + std::string(section) + "]");
@@ -257,52 +293,70 @@ int CSettingsFile::WriteString(std::string_view section, std::string_view entry,
     }
     const size_t at = FindEntry(range, entry);
     if (at < lines.size()) {
-        // Keep the name as the file spells it.
-        std::string text = std::string(lines[at].Name()) + "=" + std::string(value);
-        lines[at] = Line(std::move(text), lines[at].ending);
+        // Keep the name as the file spells it; the line stays an entry.
+        Line& line = lines[at];
+        const std::string lineText = std::string(Name(line)) + "=" + std::string(value);
+        Splice(line.at, line.size, lineText, at + 1);
+        line.size = lineText.size();
+        Parse(line);
         return 1;
     }
     // After the section's last non-blank line, so blank lines before the next header stay.
     size_t last = range.end - 1;
-    while (last > range.header && Trim(lines[last].text).empty()) {
+    while (last > range.header && Trim(Text(lines[last])).empty()) {
         --last;
     }
     InsertLine(last + 1, std::string(entry) + "=" + std::string(value));
     return 1;
 }
 
-std::string CSettingsFile::NewLineEnding() const {
+std::string_view CSettingsFile::NewLineEnding() const {
     for (const Line& line : lines) {
-        if (!line.ending.empty()) {
-            return line.ending;
+        if (line.endingSize != 0) {
+            return line.endingSize == 2 ? "\r\n" : "\n";
         }
     }
     return "\n";
 }
 
-void CSettingsFile::InsertLine(size_t at, std::string text) {
-    const std::string ending = NewLineEnding();
-    if (at > 0 && lines[at - 1].ending.empty()) {
+void CSettingsFile::InsertLine(size_t at, std::string_view lineText) {
+    const std::string_view ending = NewLineEnding();
+    if (at > 0 && lines[at - 1].endingSize == 0) {
         // A last line that ends in a bare CR would lose it into a CRLF ending when read
         // again; an ending of its own keeps it part of the text.
-        const std::string& last = lines[at - 1].text;
-        lines[at - 1].ending = !last.empty() && last.back() == '\r' ? "\r\n" : ending;
+        Line& last = lines[at - 1];
+        const std::string_view lastText = Text(last);
+        const std::string_view lastEnding =
+            !lastText.empty() && lastText.back() == '\r' ? "\r\n" : ending;
+        Splice(last.at + last.size, 0, lastEnding, at);
+        last.endingSize = static_cast<unsigned char>(lastEnding.size());
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), Line(std::move(text), ending));
+    Line line;
+    line.at = at < lines.size() ? lines[at].at : text.size();
+    line.size = lineText.size();
+    line.endingSize = static_cast<unsigned char>(ending.size());
+    Splice(line.at, 0, ending, at);
+    Splice(line.at, 0, lineText, at);
+    Parse(line);
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
+    auto next = std::lower_bound(headers.begin(), headers.end(), at);
+    for (auto h = next; h != headers.end(); ++h) {
+        ++*h;
+    }
+    if (line.kind == Line::kHeader) {
+        headers.insert(next, at);
+    }
+}
+
+void CSettingsFile::Splice(size_t from, size_t count, std::string_view replacement, size_t first) {
+    text.replace(from, count, replacement);
+    for (size_t i = first; i < lines.size(); ++i) {
+        lines[i].at = lines[i].at + replacement.size() - count;
+    }
 }
 
 std::string CSettingsFile::Content() const {
-    size_t size = 0;
-    for (const Line& line : lines) {
-        size += line.text.size() + line.ending.size();
-    }
-    std::string text;
-    text.reserve(size);
-    for (const Line& line : lines) {
-        text += line.text;
-        text += line.ending;
-    }
-    return text == readText ? readBytes : EncodeText(text, encoding);
+    return text == ReadText() ? readBytes : EncodeText(text, encoding);
 }
 
 int CSettingsFile::Save() const {

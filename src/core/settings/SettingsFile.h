@@ -49,17 +49,15 @@ public:
 
 private:
     // A line and what it is, worked out once: a section header, an entry, or neither, with
-    // the place of its name (and value) in its text.
+    // the place of its name (and value). The lines only refer into the text, which holds
+    // them all with their line endings, as Content() writes them.
     struct Line {
         enum Kind : unsigned char { kOther, kHeader, kEntry };
-        Line(std::string text, std::string ending);
-        std::string_view Name() const { return {text.data() + nameAt, nameSize}; }
-        std::string_view Value() const { return {text.data() + valueAt, valueSize}; }
-
-        std::string text;    // without its line ending
-        std::string ending;  // "\n", "\r\n", or empty for a last line without one
+        size_t at = 0;                 // where the line starts in the text
+        size_t size = 0;               // without its line ending
+        unsigned char endingSize = 0;  // "\n", "\r\n", or none for a last line without one
         Kind kind = kOther;
-        size_t nameAt = 0;
+        size_t nameAt = 0;  // from the line's start
         size_t nameSize = 0;
         size_t valueAt = 0;
         size_t valueSize = 0;
@@ -69,17 +67,41 @@ private:
         size_t end;     // one past the section's last line
     };
 
+    std::string_view Text(const Line& line) const { return {text.data() + line.at, line.size}; }
+    std::string_view Ending(const Line& line) const {
+        return {text.data() + line.at + line.size, line.endingSize};
+    }
+    std::string_view Name(const Line& line) const {
+        return {text.data() + line.at + line.nameAt, line.nameSize};
+    }
+    std::string_view Value(const Line& line) const {
+        return {text.data() + line.at + line.valueAt, line.valueSize};
+    }
+    // Works out what the line is from its text.
+    void Parse(Line& line) const;
+    // The text as it was read.
+    std::string_view ReadText() const;
+
+    // The entry's value, or def when the section or entry is missing.
+    std::string_view Find(std::string_view section, std::string_view entry,
+                          std::string_view def) const;
     bool FindSection(std::string_view section, Range* range) const;
     // Index of the entry's line inside range, or lines.size() when missing.
     size_t FindEntry(const Range& range, std::string_view entry) const;
-    std::string NewLineEnding() const;
-    void InsertLine(size_t at, std::string text);
+    std::string_view NewLineEnding() const;
+    void InsertLine(size_t at, std::string_view lineText);
+    // Replaces count bytes of the text from position from with replacement; the lines from
+    // index first on move with it.
+    void Splice(size_t from, size_t count, std::string_view replacement, size_t first);
 
     std::string path;
     TextEncoding encoding = kUtf8;
+    std::string text;
     std::vector<Line> lines;
-    // The file as read, and its text: a text that is unchanged is written back as these
-    // bytes, also where its encoding cannot carry every one of them (a damaged UTF-16 file).
+    std::vector<size_t> headers;  // the indices of the section header lines, in order
+    // The file as read: a text that is unchanged is written back as these bytes, also where
+    // its encoding cannot carry every one of them (a damaged UTF-16 file). The text read
+    // from a UTF-16 file is kept as well; a UTF-8 file's is the bytes after the mark.
     std::string readBytes;
-    std::string readText;
+    std::string readUtf16Text;
 };

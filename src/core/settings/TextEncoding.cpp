@@ -64,6 +64,7 @@ void AppendUnit(uint32_t unit, bool bigEndian, std::string* out) {
 
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     std::string text;
+    text.reserve(bytes.size() / 2 * 3 + 3);  // a unit takes up to three bytes in UTF-8
     size_t at = 0;
     for (; at + 1 < bytes.size(); at += 2) {
         const uint16_t unit = Unit(bytes, at, bigEndian);
@@ -82,18 +83,18 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
     return text;
 }
 
-std::string Utf8ToUtf16(std::string_view text, bool bigEndian) {
-    std::string bytes;
+// Appends text as UTF-16 units to *bytes.
+void AppendUtf16(std::string_view text, bool bigEndian, std::string* bytes) {
+    bytes->reserve(bytes->size() + 2 * text.size());
     for (size_t at = 0; at < text.size();) {
         const char32_t c = NextUtf8(text, &at);
         if (c >= 0x10000) {
-            AppendUnit(0xD800 + ((c - 0x10000) >> 10), bigEndian, &bytes);
-            AppendUnit(0xDC00 + ((c - 0x10000) & 0x3FF), bigEndian, &bytes);
+            AppendUnit(0xD800 + ((c - 0x10000) >> 10), bigEndian, bytes);
+            AppendUnit(0xDC00 + ((c - 0x10000) & 0x3FF), bigEndian, bytes);
         } else {
-            AppendUnit(c, bigEndian, &bytes);
+            AppendUnit(c, bigEndian, bytes);
         }
     }
-    return bytes;
 }
 
 }  // namespace
@@ -109,18 +110,39 @@ TextEncoding DecodeText(std::string_view bytes, std::string* text) {
     return marked ? kUtf8WithMark : kUtf8;
 }
 
-std::string EncodeText(std::string_view text, TextEncoding encoding) {
+size_t MarkSize(TextEncoding encoding) {
     switch (encoding) {
         case kUtf8WithMark:
-            return std::string(kUtf8Mark) + std::string(text);
+            return kUtf8Mark.size();
         case kUtf16Le:
-            return std::string(kUtf16LeMark) + Utf8ToUtf16(text, false);
         case kUtf16Be:
-            return std::string(kUtf16BeMark) + Utf8ToUtf16(text, true);
+            return kUtf16LeMark.size();
         case kUtf8:
             break;
     }
-    return std::string(text);
+    return 0;
+}
+
+std::string EncodeText(std::string_view text, TextEncoding encoding) {
+    std::string bytes;
+    switch (encoding) {
+        case kUtf8WithMark:
+            bytes.reserve(kUtf8Mark.size() + text.size());
+            bytes.append(kUtf8Mark).append(text);
+            break;
+        case kUtf16Le:
+            bytes = kUtf16LeMark;
+            AppendUtf16(text, false, &bytes);
+            break;
+        case kUtf16Be:
+            bytes = kUtf16BeMark;
+            AppendUtf16(text, true, &bytes);
+            break;
+        case kUtf8:
+            bytes = text;
+            break;
+    }
+    return bytes;
 }
 
 bool Carries(TextEncoding encoding, std::string_view text) {

@@ -3,6 +3,7 @@
 // byte-order mark, and UTF-16 with its mark in either byte order (what Notepad writes as
 // "Unicode"). The file is read as UTF-8 and written back in the encoding it had.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,9 @@ enum TextEncoding : int {
 // encoding told by the mark (kUtf8 without one). An unpaired surrogate or a lone last byte
 // of a UTF-16 text reads as U+FFFD.
 TextEncoding DecodeText(std::string_view bytes, std::string* text);
+
+// The size of the byte-order mark that starts the bytes of encoding (0 for plain UTF-8).
+size_t MarkSize(TextEncoding encoding);
 
 // text (UTF-8) as the bytes of encoding, with its byte-order mark where it has one.
 std::string EncodeText(std::string_view text, TextEncoding encoding);
