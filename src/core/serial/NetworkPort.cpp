@@ -41,6 +41,8 @@ constexpr const char* kNoAnswerFormat = "No answer from %s";
 constexpr const char* kRefusedFormat = "Connection refused by %s";
 constexpr const char* kUnknownHostFormat = "Host not found: %s";
 constexpr const char* kLostFormat = "Connection to %s lost";
+constexpr const char* kFloodFormat =
+    "The connection to %s carries data nobody asked for and never falls quiet";
 
 unsigned Bit(unsigned char command) {
     return 1u << command;
@@ -489,6 +491,13 @@ int CNetworkPort::DiscardInput() {
     }
     input.clear();
     inputStart = 0;
+    // More than the line behind a server carries between two exchanges, none of it
+    // asked for: no reply could be told from it. The connection is closed, and ends the
+    // command as a lost one does, so that a new one can resume the controllers.
+    if (status == 0 && taken >= kDiscardBytes) {
+        socket.reset();
+        return Fail(kDeviceGone, kFloodFormat);
+    }
     return status;
 }
 

@@ -56,7 +56,8 @@ public:
     int OverrunFlag(int clear) override;
     // Purge the server's buffer (when it controls the line) and what has arrived here,
     // taking at most kDiscardBytes from the connection for at most kDiscardMs: a server
-    // that keeps sending cannot hold the program here.
+    // that keeps sending cannot hold the program here. kDiscardBytes taken is a flood: the
+    // connection is closed and the port is kDeviceGone, its text saying so.
     int DiscardInput() override;
     int DiscardOutput() override;
     const char* StatusText(int code) const override;
