@@ -117,6 +117,11 @@ int CNetworkPort::Fail(int code, const char* format) {
     return code;
 }
 
+int CNetworkPort::FailFlooded() {
+    socket.reset();
+    return Fail(kDeviceGone, kFloodFormat);
+}
+
 int CNetworkPort::RateFailure(int code, const std::string& text) {
     rateCode = code;
     rateDetail = "The device server at " + address.HostAndPort() + " " + text;
@@ -326,12 +331,19 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
         return sent == kTimeout ? kNoModemResponse : sent;
     }
     const uint32_t start = TickCount();
+    unsigned taken = 0;
     while (awaited != 0 && TicksSince(start) < kAnswerWaitMs) {
-        if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start))) == SocketResult::kClosed) {
+        unsigned received = 0;
+        if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start)), &received) ==
+            SocketResult::kClosed) {
             return Fail(kDeviceGone, kLostFormat);
         }
         if (status < 0) {
             return status;
+        }
+        taken += received;
+        if (taken >= kDiscardBytes) {
+            return FailFlooded();
         }
     }
     const long asked = current.baud;
@@ -491,14 +503,7 @@ int CNetworkPort::DiscardInput() {
     }
     input.clear();
     inputStart = 0;
-    // More than the line behind a server carries between two exchanges, none of it
-    // asked for: no reply could be told from it. The connection is closed, and ends the
-    // command as a lost one does, so that a new one can resume the controllers.
-    if (status == 0 && taken >= kDiscardBytes) {
-        socket.reset();
-        return Fail(kDeviceGone, kFloodFormat);
-    }
-    return status;
+    return status == 0 && taken >= kDiscardBytes ? FailFlooded() : status;
 }
 
 int CNetworkPort::DiscardOutput() {
