@@ -65,7 +65,9 @@ BackupEntry BackUpController(const CtlContext& context, CCtlLine& line, const Ct
     const auto path = [&](const char* extension) {
         return Utf8(Utf8Path(folder) / (base + extension));
     };
-    line.Select(target);
+    if (!line.Select(context, target)) {
+        return entry;
+    }
     CPsf psf;
     if (ReadPsfSession(context, line, target, psf)) {
         if (psf.SaveToFile(path(kBackupPsf))) {
@@ -76,7 +78,8 @@ BackupEntry BackUpController(const CtlContext& context, CCtlLine& line, const Ct
     }
     CDiagnostics emitter;
     CDiagnostics receiver;
-    if (GetBlankingSession(context, line, target, path(kBackupBfs), emitter, receiver)) {
+    if (!line.Lost() &&
+        GetBlankingSession(context, line, target, path(kBackupBfs), emitter, receiver)) {
         ListFile(folder, base + kBackupBfs, &entry);
     }
     // The alignment reads both diagnostics first; they are kept also when it went no
@@ -175,10 +178,21 @@ int BackupCommand(const CtlContext& context) {
     ControllerTable& table = line.Table();
     CStopSearchOnRequest stop;
     SearchLine(line.Link(), table, &stop);
+    // A backup of the controllers at the rates the device server did set would pass the
+    // others over without a word.
+    const std::string ratesNotSet = RatesNotSetText(line.Link());
+    if (!ratesNotSet.empty()) {
+        context.Tell("backup: " + ratesNotSet);
+    }
     const ControllerTable found = table;
+    const std::vector<CtlTarget> targets =
+        ratesNotSet.empty() ? FoundControllers(found) : std::vector<CtlTarget>{};
     std::vector<BackupEntry> entries;
     std::string missing;
-    for (const CtlTarget& target : FoundControllers(found)) {
+    for (const CtlTarget& target : targets) {
+        if (line.Lost()) {
+            break;
+        }
         if (StopRequested()) {
             TellFailure(context, target, "backup", StopText());
             AppendSeparated(missing, ", ", TargetText(target) + " not saved");
@@ -192,11 +206,14 @@ int BackupCommand(const CtlContext& context) {
         context.Say(TargetText(target) + (complete ? " saved" : " saved in part"));
     }
     EndSearch(line.Link(), found);
+    const int lineStatus = line.Outcome(context, ratesNotSet.empty() ? kExitOk : kExitPort);
     const bool stopped = StopRequested();
-    const bool written =
-        !entries.empty() && WriteText(Utf8(partial / kSummaryName), SummaryText(entries));
+    const bool written = lineStatus == kExitOk && !entries.empty() &&
+                         WriteText(Utf8(partial / kSummaryName), SummaryText(entries));
     std::string failure;
-    if (entries.empty()) {
+    if (lineStatus != kExitOk) {
+        failure = line.Lost() ? "the connection was lost" : "not every rate was searched";
+    } else if (entries.empty()) {
         failure = stopped ? StopText() : "no controller answered";
     } else if (!written) {
         failure = "cannot write the summary in " + Utf8(partial);
@@ -213,5 +230,5 @@ int BackupCommand(const CtlContext& context) {
     }
     context.Tell("backup not made (" + failure + "); " + Utf8(folder) + " is left as it was" +
                  (written ? "; what was saved is in " + Utf8(partial) : std::string()));
-    return kExitRefused;
+    return lineStatus != kExitOk ? lineStatus : kExitRefused;
 }

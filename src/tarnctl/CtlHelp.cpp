@@ -89,7 +89,9 @@ files, each with its length and CRC-32, in summary.txt. The backup is made in
 DIR.tarnctl-partial and replaces DIR as a whole only once every controller found was
 saved completely; DIR must be new, empty or a backup. Exit status 1, with DIR left as it
 was, when no controller answered, anything could not be saved, or the backup was
-stopped; what was saved is then left in DIR.tarnctl-partial.)"},
+stopped; what was saved is then left in DIR.tarnctl-partial. Exit status 3, with DIR
+left as it was, when the connection to a device server was lost or it did not set every
+rate.)"},
     {"restore", "tarnctl restore DIR",
      R"(Sends the PSF and the blanking map that DIR/summary.txt lists of each controller
 back to that controller, at the ID and rate it had at the backup. The summary and every
@@ -97,7 +99,8 @@ file it lists are checked (present, a regular file, length and checksum, a PSF f
 controller's ID and rate) before anything is sent; a controller whose map needs channels
 it lacks, or that is not Operational, is refused before its PSF. A stop falls between
 controllers, never between a controller's PSF and its map. Exit status 1 with the
-controller and the reason on any refusal.)"},
+controller and the reason on any refusal; 3 when a controller's rate was not set by the
+device server (that controller is passed over) or the connection was lost.)"},
 }};
 
 }  // namespace

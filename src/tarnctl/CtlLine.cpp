@@ -50,8 +50,12 @@ int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
     return 1;
 }
 
+bool CCtlLine::Lost() {
+    return link != nullptr && link->Port().Status() == kDeviceGone;
+}
+
 int CCtlLine::Outcome(const CtlContext& context, int status) {
-    if (link == nullptr || link->Port().Status() != kDeviceGone) {
+    if (!Lost()) {
         return status;
     }
     context.Tell(link->Port().StatusText(kDeviceGone));
@@ -68,11 +72,17 @@ int CCtlLine::Outcome(const CtlContext& context, int status) {
     return kExitPort;
 }
 
-int CCtlLine::Select(const CtlTarget& target) {
+int CCtlLine::Select(const CtlContext& context, const CtlTarget& target) {
     table[0] = {target.id, target.baudIndex, kFoundMarker, 0};
     StoreControllerEntry(table, target.id, target.baudIndex, kFoundMarker);
     link->SetId(target.id);
-    return link->Port().Configure(CControllerLink::BaudRateOf(target.baudIndex), -1, -1, -1);
+    const int refused =
+        link->Port().Configure(CControllerLink::BaudRateOf(target.baudIndex), -1, -1, -1);
+    if (refused != 0) {
+        context.Tell(TargetText(target) + ": " + link->Port().StatusText(refused));
+        return 0;
+    }
+    return 1;
 }
 
 int CCtlLine::Held(PortFlush flush, const std::function<int()>& session) {
@@ -84,13 +94,7 @@ int OpenForTarget(const CtlContext& context, const CtlTarget& target, CCtlLine& 
     if (!line.Open(context, target.baudIndex, target.id)) {
         return 0;
     }
-    // Talking to the controller at another rate than its own would reach another one.
-    const int refused = line.Select(target);
-    if (refused != 0) {
-        context.Tell(TargetText(target) + ": " + line.Link().Port().StatusText(refused));
-        return 0;
-    }
-    return 1;
+    return line.Select(context, target);
 }
 
 std::vector<CtlTarget> FoundControllers(const ControllerTable& table) {

@@ -45,10 +45,14 @@ public:
     // connection (once; when that fails too, the operator is told the controllers may
     // still be suspended).
     int Outcome(const CtlContext& context, int status);
+    // True once the connection to a device server was lost: every exchange after it
+    // fails, so a command goes no further than Outcome.
+    bool Lost();
     ControllerTable& Table() { return table; }
     // Makes target the selection and the link's controller; the table knows it too.
-    // 0, or the port's status code when it did not take target's rate.
-    int Select(const CtlTarget& target);
+    // 1, or 0 when the port did not take target's rate (a device server that keeps
+    // another one): that is told, and talking on would reach another controller.
+    int Select(const CtlContext& context, const CtlTarget& target);
     // Runs session with the whole line held quiet: every controller suspended before it
     // and resumed after, by the broadcast at every rate, since a command addressed to one
     // controller does not know the others. Answers what session answered.

@@ -3,6 +3,7 @@
 // before the first frame goes on the line, and a stop falls between controllers only,
 // never between a controller's PSF and its map.
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -105,6 +106,30 @@ std::string ReadSummary(const std::string& folder, std::vector<BackupEntry>* ent
     return fault.empty() ? "" : path + ": " + fault;
 }
 
+// Gives every item back to its controller, inside the command's hold; the exit status.
+// A controller at a rate the line did not take is passed over; a lost connection ends it.
+int RestoreItems(const CtlContext& context, CCtlLine& line, std::vector<RestoreItem>& items) {
+    int status = kExitOk;
+    for (RestoreItem& item : items) {
+        if (line.Lost()) {
+            return kExitPort;
+        }
+        if (StopRequested()) {
+            TellFailure(context, item.target, "restore", StopText());
+            return kExitRefused;
+        }
+        const bool selected = line.Select(context, item.target) != 0;
+        const bool restored =
+            selected && RestoreSession(context, line, item.target, item.psf ? &*item.psf : nullptr,
+                                       item.map ? &*item.map : nullptr) != 0;
+        if (!restored) {
+            status = std::max(status, selected ? kExitRefused : kExitPort);
+        }
+        context.Say(TargetText(item.target) + (restored ? " restored" : " not restored"));
+    }
+    return status;
+}
+
 }  // namespace
 
 int RestoreCommand(const CtlContext& context) {
@@ -139,19 +164,9 @@ int RestoreCommand(const CtlContext& context) {
     for (const RestoreItem& item : items) {
         StoreControllerEntry(line.Table(), item.target.id, item.target.baudIndex, kFoundMarker);
     }
-    const CLineHold hold(line.Link(), line.Table(), LineKnown::kFromTable, PortFlush::kDiscard);
-    for (RestoreItem& item : items) {
-        if (StopRequested()) {
-            TellFailure(context, item.target, "restore", StopText());
-            return kExitRefused;
-        }
-        const bool restored =
-            RestoreSession(context, line, item.target, item.psf ? &*item.psf : nullptr,
-                           item.map ? &*item.map : nullptr) != 0;
-        if (!restored) {
-            status = kExitRefused;
-        }
-        context.Say(TargetText(item.target) + (restored ? " restored" : " not restored"));
+    {
+        const CLineHold hold(line.Link(), line.Table(), LineKnown::kFromTable, PortFlush::kDiscard);
+        status = RestoreItems(context, line, items);
     }
-    return status;
+    return line.Outcome(context, status);
 }

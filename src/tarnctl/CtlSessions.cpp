@@ -126,7 +126,6 @@ int PutBlankingSession(const CtlContext& context, CCtlLine& line, const CtlTarge
 
 int RestoreSession(const CtlContext& context, CCtlLine& line, const CtlTarget& target, CPsf* psf,
                    const CBlankingMap* map) {
-    line.Select(target);
     int channels = 0;
     if (map != nullptr) {
         CDiagnostics emitter;

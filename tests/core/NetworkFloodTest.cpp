@@ -1,5 +1,6 @@
 // The network port against servers in this process that flood it through a real loopback
-// connection: every call ends within its own time and the process does not grow.
+// connection: every call ends within its own time, the process does not grow, and
+// discarding the input finds the flood and says so.
 
 #include <gtest/gtest.h>
 
@@ -32,40 +33,48 @@ constexpr long kCallLimitMs = 250;
 constexpr long kGrowthLimit = 16L << 20;
 
 TEST(NetworkFloodTest, EachCallEndsInTimeAndTheProcessDoesNotGrowUnderAFlood) {
+    using Kind = CNetworkAddress::Kind;
     struct Flood {
         const char* name;
+        Kind kind;
         Bytes start;
         Bytes pattern;
     };
     const Flood floods[] = {
-        {"IAC NOP", {}, {0xff, 0xf1}},
-        {"data 0xFF as IAC IAC", {}, {0xff, 0xff}},
-        {"subnegotiation without end", {0xff, 0xfa, 0x2c, 0x65}, {0x41}},
+        {"IAC NOP", Kind::kRfc2217, {}, {0xff, 0xf1}},
+        {"data 0xFF as IAC IAC", Kind::kRfc2217, {}, {0xff, 0xff}},
+        {"subnegotiation without end", Kind::kRfc2217, {0xff, 0xfa, 0x2c, 0x65}, {0x41}},
+        {"data 0xFF from a raw server", Kind::kRawTcp, {}, {0xff}},
     };
     for (const Flood& flood : floods) {
         SCOPED_TRACE(flood.name);
-        Bytes answer = kSettingsAnswers;
+        const bool raw = flood.kind == Kind::kRawTcp;
+        Bytes answer = raw ? Bytes{} : kSettingsAnswers;
         answer.insert(answer.end(), flood.start.begin(), flood.start.end());
-        const CLoopbackFlooder server(kAskComPort, kClientOpeningBytes, answer, flood.pattern,
-                                      kServerLimitMs);
-        CNetworkPort port(1, {CNetworkAddress::Kind::kRfc2217, "127.0.0.1", server.Port()}, 9600,
-                          'E', 8, 1, 0, 1, 0, 0, 0);
+        const CLoopbackFlooder server(raw ? Bytes{} : kAskComPort, raw ? 0 : kClientOpeningBytes,
+                                      answer, flood.pattern, kServerLimitMs);
+        CNetworkPort port(1, {flood.kind, "127.0.0.1", server.Port()}, 9600, 'E', 8, 1, 0, 1, 0, 0,
+                          0);
         ASSERT_EQ(0, port.Status()) << port.StatusText(port.Status());
         const long before = ResidentBytes();
         long longest = 0;
         const auto begin = SteadyClock::now();
         unsigned char buffer[16];
         while (MsSince(begin) < kFloodMs) {
-            auto call = SteadyClock::now();
-            port.DiscardInput();
-            longest = std::max(longest, MsSince(call));
-            call = SteadyClock::now();
+            const auto call = SteadyClock::now();
             port.Read(buffer, sizeof buffer, 20);
             longest = std::max(longest, MsSince(call));
         }
         EXPECT_LT(longest, kCallLimitMs);
         EXPECT_EQ(0, port.Status());
         EXPECT_LT(ResidentBytes() - before, kGrowthLimit);
+
+        const auto call = SteadyClock::now();
+        EXPECT_EQ(kDeviceGone, port.DiscardInput());
+        EXPECT_LT(MsSince(call), kCallLimitMs);
+        EXPECT_EQ("The connection to 127.0.0.1:" + std::to_string(server.Port()) +
+                      " carries data nobody asked for and never falls quiet",
+                  port.StatusText(port.Status()));
     }
 }
 

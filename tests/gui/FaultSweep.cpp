@@ -20,6 +20,7 @@
 #include "alignment/AlignmentDlg.h"
 #include "app/MainFrame.h"
 #include "sequences/BlankingFileCommands.h"
+#include "serial/NetworkPort.h"
 #include "widgets/IdlePump.h"
 
 namespace {
@@ -357,7 +358,17 @@ private:
 
 CSweepRig::CSweepRig()
     : factory([this](int portNumber, long baud, char parity) -> std::unique_ptr<RS232> {
-          return std::make_unique<CSimPort>(*line, *clock, baud, parity, portNumber);
+          if (!serverFault) {
+              return std::make_unique<CSimPort>(*line, *clock, baud, parity, portNumber);
+          }
+          connections.push_back(std::make_shared<ServerFault>(
+              *serverFault == ServerFault::kKeepsRate ? ServerFault::kKeepsRate
+                                                      : ServerFault::kNone));
+          CNetworkAddress address;
+          ParseNetworkAddress(std::string("rfc2217://") + kServerAddress, &address);
+          return std::make_unique<CNetworkPort>(
+              portNumber, address, baud, parity, 8, 1, 0, 1, 0, 0, 0,
+              std::make_unique<CSimDeviceServer>(*line, *clock, baud, parity, connections.back()));
       }) {
     settings.Write("[PartNumbers]\nFirst=000123\n");
     CPsf other = StartPsf(kSelectedId, 0);
@@ -431,15 +442,19 @@ SweepOutcome CSweepRig::Run(const SweepScript& script, std::optional<SimFault> f
                             const std::function<void()>& duringExchange) {
     ResetLine();
     int heard = 0;
-    selected->WatchFrames([&heard, fault, exchange](CSimController& controller, const SweepBytes&) {
-        ++heard;
-        if (fault && heard == exchange) {
-            controller.AddFault(*fault);
-        } else if (fault && heard == exchange + 1) {
-            // A fault on a reply that never came must not spoil a later one.
-            controller.ClearFaults();
-        }
-    });
+    selected->WatchFrames(
+        [this, &heard, fault, exchange](CSimController& controller, const SweepBytes&) {
+            ++heard;
+            if (serverFault && heard == exchange && !connections.empty()) {
+                *connections.front() = *serverFault;
+            }
+            if (fault && heard == exchange) {
+                controller.AddFault(*fault);
+            } else if (fault && heard == exchange + 1) {
+                // A fault on a reply that never came must not spoil a later one.
+                controller.ClearFaults();
+            }
+        });
     CMainFrame& frame = *app->MainFrame();
     ControllerTable& table = frame.Table();
     table = ControllerTable{};
@@ -473,5 +488,15 @@ SweepOutcome CSweepRig::Run(const SweepScript& script, std::optional<SimFault> f
     for (int i = 0; i < line->ControllerCount(); ++i) {
         outcome.controllers.push_back(StateOf(line->Controller(i)));
     }
+    return outcome;
+}
+
+SweepOutcome CSweepRig::RunThroughServer(const SweepScript& script, ServerFault fault,
+                                         int exchange) {
+    serverFault = fault;
+    connections.clear();
+    SweepOutcome outcome = Run(script, std::nullopt, exchange);
+    serverFault.reset();
+    connections.clear();
     return outcome;
 }

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ScriptedPrompts.h"
+#include "SimDeviceServer.h"
 #include "SimLine.h"
 #include "UiFixtures.h"
 #include "app/TarnApp.h"
@@ -95,6 +96,13 @@ public:
     // runs once while the link waits for the reply to that frame.
     SweepOutcome Run(const SweepScript& script, std::optional<SimFault> fault = std::nullopt,
                      int exchange = 0, const std::function<void()>& duringExchange = {});
+    // Runs script as Run does, through a device server on the network instead of the
+    // serial port: fault strikes the run's first connection once A has heard the
+    // exchange-th frame (ServerFault::kKeepsRate: every connection, from the start);
+    // a connection made after it finds a server that works.
+    SweepOutcome RunThroughServer(const SweepScript& script, ServerFault fault, int exchange);
+    // The address of that server, as its messages name it.
+    static constexpr char kServerAddress[] = "192.0.2.10:4001";
 
     // The PSF both controllers start each run with; its image.
     static CPsf StartPsf(char id, int baudIndex);
@@ -115,6 +123,9 @@ private:
     QTemporaryDir folder;
     std::unique_ptr<CSimLine> line;
     CSimController* selected = nullptr;
+    // Through a device server: its fault, and the fault of each connection of the run.
+    std::optional<ServerFault> serverFault;
+    std::vector<std::shared_ptr<ServerFault>> connections;
     CScopedPortFactory factory;
     std::unique_ptr<CTarnApp> app;
 };

@@ -74,6 +74,13 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
          "A@9600"},
         {"raw at 19200", {{}, 19200}, "H@19200\n", 0, "", "A@9600"},
     };
+    const CTempFolder saved;
+    const std::string backup = saved.File("backup");
+    {
+        CTarnctlLine clean;
+        AddOnePerRate(clean);
+        ASSERT_EQ(clean.Run({"backup", backup}).status, 0);
+    }
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CTarnctlLine ctl;
@@ -93,6 +100,32 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
         EXPECT_EQ(get.err, std::string("tarnctl: ") + c.refused + ": " +
                                CDeviceServerFaultPort::kKeptText + "\n");
         EXPECT_EQ(AllLetters(ctl), before);
+
+        // A backup passes over no rate in silence, and a restore gives nothing to a
+        // controller at a rate the line does not take.
+        std::string told = c.told;
+        if (!told.empty()) {
+            told.replace(told.find("search"), 6, "backup");
+            told += "tarnctl: backup not made (not every rate was searched); ";
+        }
+        const CtlRun made = ctl.Run({"backup", saved.File(c.name)});
+        EXPECT_EQ(made.status, c.status);
+        EXPECT_EQ(made.err.substr(0, told.size()), told);
+        // The hold's suspend and resume go out whether the rate was set or not.
+        const auto commands = [&] {
+            std::string letters = Letters(*ctl.line.Find(c.refused[0]));
+            std::erase_if(letters, [](char letter) { return letter == 'V' || letter == 'v'; });
+            return letters;
+        };
+        const std::string heard = commands();
+        const CtlRun restored = ctl.Run({"restore", backup});
+        EXPECT_EQ(restored.status, 3);
+        EXPECT_NE(restored.out.find(std::string(c.refused) + " not restored\n"), std::string::npos);
+        EXPECT_NE(restored.err.find(std::string("tarnctl: ") + c.refused + ": " +
+                                    CDeviceServerFaultPort::kKeptText + "\n"),
+                  std::string::npos);
+        EXPECT_EQ(commands(), heard);
+        ExpectNoneSuspended(ctl);
     }
 }
 
@@ -124,7 +157,9 @@ TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodyS
         {"scan", "H@19200", "--count", "3"},
         {"diag", "H@19200"},
         {"part-number", "H@19200", "000123", "--date-code", "1107"},
-        {"blanking", "get", "H@19200", "-o", saved.File("H.bfs")}};
+        {"blanking", "get", "H@19200", "-o", saved.File("H.bfs")},
+        {"backup", saved.File("backup")},
+        {"restore", saved.File("backup")}};
     const std::string lost = std::string("tarnctl: ") + CDeviceServerFaultPort::kLostText + "\n";
     constexpr int kMostWrites = 400;  // bounds the sweep of a command that would not end
     for (const auto& words : commands) {

@@ -41,6 +41,8 @@ constexpr const char* kNoAnswerFormat = "No answer from %s";
 constexpr const char* kRefusedFormat = "Connection refused by %s";
 constexpr const char* kUnknownHostFormat = "Host not found: %s";
 constexpr const char* kLostFormat = "Connection to %s lost";
+constexpr const char* kFloodFormat =
+    "The connection to %s carries data nobody asked for and never falls quiet";
 
 unsigned Bit(unsigned char command) {
     return 1u << command;
@@ -113,6 +115,11 @@ int CNetworkPort::Fail(int code, const char* format) {
     std::snprintf(statusDetail.data(), statusDetail.size() + 1, format, where.c_str());
     status = code;
     return code;
+}
+
+int CNetworkPort::FailFlooded() {
+    socket.reset();
+    return Fail(kDeviceGone, kFloodFormat);
 }
 
 int CNetworkPort::RateFailure(int code, const std::string& text) {
@@ -324,12 +331,19 @@ int CNetworkPort::Configure(long baud, int parity, int wordLength, int stopBits)
         return sent == kTimeout ? kNoModemResponse : sent;
     }
     const uint32_t start = TickCount();
+    unsigned taken = 0;
     while (awaited != 0 && TicksSince(start) < kAnswerWaitMs) {
-        if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start))) == SocketResult::kClosed) {
+        unsigned received = 0;
+        if (Pump(static_cast<int>(kAnswerWaitMs - TicksSince(start)), &received) ==
+            SocketResult::kClosed) {
             return Fail(kDeviceGone, kLostFormat);
         }
         if (status < 0) {
             return status;
+        }
+        taken += received;
+        if (taken >= kDiscardBytes) {
+            return FailFlooded();
         }
     }
     const long asked = current.baud;
@@ -489,7 +503,7 @@ int CNetworkPort::DiscardInput() {
     }
     input.clear();
     inputStart = 0;
-    return status;
+    return status == 0 && taken >= kDiscardBytes ? FailFlooded() : status;
 }
 
 int CNetworkPort::DiscardOutput() {

@@ -56,7 +56,9 @@ public:
     int OverrunFlag(int clear) override;
     // Purge the server's buffer (when it controls the line) and what has arrived here,
     // taking at most kDiscardBytes from the connection for at most kDiscardMs: a server
-    // that keeps sending cannot hold the program here.
+    // that keeps sending cannot hold the program here. kDiscardBytes taken is a flood (as
+    // it is while Configure awaits the answers): the connection is closed and the port is
+    // kDeviceGone, its text saying so.
     int DiscardInput() override;
     int DiscardOutput() override;
     const char* StatusText(int code) const override;
@@ -85,6 +87,11 @@ private:
     void SendComPortCommand(unsigned char command, std::vector<unsigned char> value);
     // Status code with a text naming the server.
     int Fail(int code, const char* format);
+    // kDiscardBytes came unasked, while the input was discarded or the server's answer
+    // awaited: more than the line behind a server carries between two exchanges, so no
+    // reply could be told from it. The connection is closed, and ends the command as a
+    // lost one does, so that a new one can resume the controllers.
+    int FailFlooded();
     // A rate change that did not happen: code with text, which the port's StatusText
     // gives for code until the next one; the port stays usable.
     int RateFailure(int code, const std::string& text);

@@ -11,12 +11,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "serial/NameLookup.h"
 #include "serial/Socket.h"
 
 namespace {
@@ -144,57 +142,13 @@ int ConnectOne(const addrinfo& address, steady_clock::time_point deadline, Socke
     return fd;
 }
 
-// A name lookup that the connect limit bounds: the resolver runs on a thread of its own,
-// and a lookup still under way at the deadline is left to end there unheard.
-struct CLookup {
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    bool abandoned = false;
-    int error = 0;
-    addrinfo* addresses = nullptr;
-};
-
-SocketResult Resolve(const std::string& host, unsigned port, steady_clock::time_point deadline,
-                     addrinfo** addresses) {
-    auto lookup = std::make_shared<CLookup>();
-    std::thread([lookup, host, service = std::to_string(port)] {
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        addrinfo* found = nullptr;
-        const int error = getaddrinfo(host.c_str(), service.c_str(), &hints, &found);
-        const std::lock_guard<std::mutex> lock(lookup->mutex);
-        if (lookup->abandoned) {
-            if (found != nullptr) {
-                freeaddrinfo(found);
-            }
-            return;
-        }
-        lookup->error = error;
-        lookup->addresses = found;
-        lookup->done = true;
-        lookup->finished.notify_one();
-    }).detach();
-    std::unique_lock<std::mutex> lock(lookup->mutex);
-    if (!lookup->finished.wait_until(lock, deadline, [&] { return lookup->done; })) {
-        lookup->abandoned = true;
-        return SocketResult::kNoAnswer;
-    }
-    if (lookup->error != 0) {
-        return SocketResult::kUnknownHost;
-    }
-    *addresses = lookup->addresses;
-    return SocketResult::kDone;
-}
-
 }  // namespace
 
 std::unique_ptr<CSocket> ConnectTcp(const std::string& host, unsigned port, int waitMs,
                                     SocketResult* result) {
     const auto deadline = DeadlineIn(waitMs);
     addrinfo* addresses = nullptr;
-    *result = Resolve(host, port, deadline, &addresses);
+    *result = LookUpName(host, port, deadline, &addresses);
     if (*result != SocketResult::kDone) {
         return nullptr;
     }

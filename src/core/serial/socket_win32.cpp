@@ -7,6 +7,7 @@
 #include <chrono>
 #include <string>
 
+#include "serial/NameLookup.h"
 #include "serial/Socket.h"
 
 namespace {
@@ -156,15 +157,12 @@ std::unique_ptr<CSocket> ConnectTcp(const std::string& host, unsigned port, int 
     if (!WinsockReady()) {
         return nullptr;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
     addrinfo* addresses = nullptr;
-    if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &addresses) != 0) {
-        *result = SocketResult::kUnknownHost;
+    *result = LookUpName(host, port, deadline, &addresses);
+    if (*result != SocketResult::kDone) {
         return nullptr;
     }
+    *result = SocketResult::kNoAnswer;
     SOCKET s = INVALID_SOCKET;
     for (const addrinfo* address = addresses; address != nullptr && s == INVALID_SOCKET;
          address = address->ai_next) {
