@@ -175,9 +175,13 @@ settle
 shot psf-configuration "$main -- PSF Configuration"
 grep -Eq '  host +9600  F8 41 47 0D$' "$work/trace" || fail "the PSF was not uploaded from A"
 saved="$work/A.PSF"
+# The file dialog is Windows' own (wine's), a window without a title: one more of those
+# shows. Alt+N goes to its file name.
+untitled() { xdotool search --onlyvisible --name '^$' 2>/dev/null | wc -l; }
+before=$(untitled)
+dialogShown() { [ "$(untitled)" -gt "$before" ]; }
 keys "$main -- PSF Configuration" alt+s
-# The file dialog is Windows' own (wine's): Alt+N goes to its file name.
-waitfor 10 bash -c "xdotool search --onlyvisible --name '^\$' | grep -q ." || fail "no file dialog"
+waitfor 10 dialogShown || fail "no file dialog"
 sleep 1
 keys "$main -- PSF Configuration" alt+n
 timeout 10 xdotool type --delay 40 "$(winpath "$saved")"
