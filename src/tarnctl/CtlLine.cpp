@@ -1,6 +1,7 @@
 #include "CtlLine.h"
 
 #include "CtlVerbose.h"
+#include "sequences/LostConnection.h"
 #include "sequences/ServiceBracket.h"
 #include "serial/NetworkAddress.h"
 #include "settings/ConnectionSettings.h"
@@ -21,13 +22,12 @@ void CtlContext::Say(const std::string& text) const {
     }
 }
 
-std::unique_ptr<RS232> CCtlLine::OpenLinePort(const CtlContext& context, int baudIndex,
+std::unique_ptr<RS232> CCtlLine::OpenLinePort(const CtlContext& context, long baud,
                                               std::string* name) {
     const CtlOptions& options = context.options;
     const ConnectionChoice choice = ReadConnectionChoice(CSettingsFile(SettingsFilePath()));
     const int portIndex = options.portIndex >= 0 ? options.portIndex : choice.portIndex;
     const char parity = options.parity != 0 ? options.parity : choice.parity;
-    const long baud = CControllerLink::BaudRateOf(baudIndex);
     *name = options.device.empty() ? "COM" + std::to_string(portIndex + 1)
                                    : ShownAddress(options.device);
     return options.device.empty() ? OpenPort(portIndex, baud, parity)
@@ -36,7 +36,8 @@ std::unique_ptr<RS232> CCtlLine::OpenLinePort(const CtlContext& context, int bau
 
 int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
     std::string name;
-    std::unique_ptr<RS232> port = OpenLinePort(context, baudIndex, &name);
+    std::unique_ptr<RS232> port =
+        OpenLinePort(context, CControllerLink::BaudRateOf(baudIndex), &name);
     if (port->Status() != kSuccess) {
         // The program's own message, with the device named when it was given.
         context.Tell("Unable to open " + name + ":\n" + port->StatusText(port->Status()));
@@ -47,26 +48,24 @@ int CCtlLine::Open(const CtlContext& context, int baudIndex, char id) {
     }
     link = std::make_unique<CControllerLink>(std::move(port), id);
     link->SetControllerTable(&table);
+    link->SetPortReopener([&context](long baud) {
+        std::string unused;
+        return OpenLinePort(context, baud, &unused);
+    });
     return 1;
 }
 
 bool CCtlLine::Lost() {
-    return link != nullptr && link->Port().Status() == kDeviceGone;
+    return link != nullptr &&
+           (link->Port().Status() == kDeviceGone || !link->MendedLossText().empty());
 }
 
 int CCtlLine::Outcome(const CtlContext& context, int status) {
     if (!Lost()) {
         return status;
     }
-    context.Tell(link->Port().StatusText(kDeviceGone));
-    std::string name;
-    std::unique_ptr<RS232> port = OpenLinePort(context, link->GetBaudIndex(), &name);
-    if (port->Status() != kSuccess) {
-        context.Tell(kMayStaySuspended);
-        return kExitPort;
-    }
-    CControllerLink again(std::move(port), link->Id());
-    if (!ResumeAfterLostConnection(again)) {
+    context.Tell(LostConnectionText(*link));
+    if (!ResumeAfterLostConnection(*link)) {
         context.Tell(kMayStaySuspended);
     }
     return kExitPort;

@@ -45,8 +45,8 @@ public:
     // connection (once; when that fails too, the operator is told the controllers may
     // still be suspended).
     int Outcome(const CtlContext& context, int status);
-    // True once the connection to a device server was lost: every exchange after it
-    // fails, so a command goes no further than Outcome.
+    // True once the connection to a device server was lost, also when a closing step has
+    // since gone over a new one: the command goes no further than Outcome.
     bool Lost();
     ControllerTable& Table() { return table; }
     // Makes target the selection and the link's controller; the table knows it too.
@@ -59,8 +59,8 @@ public:
     int Held(PortFlush flush, const std::function<int()>& session);
 
 private:
-    // The port as the options and the settings file choose it, at baudIndex.
-    static std::unique_ptr<RS232> OpenLinePort(const CtlContext& context, int baudIndex,
+    // The port as the options and the settings file choose it, at baud.
+    static std::unique_ptr<RS232> OpenLinePort(const CtlContext& context, long baud,
                                                std::string* name);
 
     std::unique_ptr<CCtlVerbose> verbose;

@@ -19,6 +19,7 @@
 #include "SimPort.h"
 #include "alignment/AlignmentDlg.h"
 #include "app/MainFrame.h"
+#include "protocol/LineTap.h"
 #include "sequences/BlankingFileCommands.h"
 #include "serial/NetworkPort.h"
 #include "widgets/IdlePump.h"
@@ -205,6 +206,17 @@ private:
     CVirtualClock& clock;
 };
 
+// The scans the program asked for, whether or not they reached the line (a device
+// server's lost connection keeps them from it).
+class CScansAsked : public CLineObserver {
+public:
+    void OnExchange(const CLineExchange& exchange) override {
+        count += exchange.request.size() > 2 && exchange.request[2] == 'S' ? 1 : 0;
+    }
+    void OnVerdictChanged(LineVerdict) override {}
+    int count = 0;
+};
+
 // The operator of one run. He acts from a zero timer, but never inside it: a turn may run
 // a nested dialog, whose own turns need the timer free, so every action is posted and
 // checks again when it runs that it is still due.
@@ -277,7 +289,7 @@ private:
         // The alignment dialog starts its first scan loop by itself once shown.
         if (auto* alignment = qobject_cast<CAlignmentDlg*>(dialog);
             alignment != nullptr &&
-            (ScanRequests() == 0 || alignment->Mode() != DialogMode::Idle)) {
+            (scansAsked.count == 0 || alignment->Mode() != DialogMode::Idle)) {
             return;
         }
         const QPointer<QDialog> guarded(dialog);
@@ -347,6 +359,8 @@ private:
     int exchange;
     uint64_t startMs;
     QTimer timer;
+    CScansAsked scansAsked;
+    CScopedLineObserver observing{&scansAsked};
     bool pending = false;
     bool unplugged = false;
     bool exchangeDone = false;

@@ -77,16 +77,6 @@ const std::string kRatesNotSet =
     "The device server did not change the line's rate to 19200 and 38400 baud: no controller "
     "was searched at those rates.";
 
-// Why the network family does not hold yet for a command: after a lost connection only
-// the resume goes out over the new one.
-constexpr const char* kTrialKept =
-    "a connection lost after the trial PSF went out leaves it in the controller and asks "
-    "an unscripted question to save the original";
-constexpr const char* kAdjustmentKept =
-    "a connection lost during Null/Span leaves the controller in its adjustment";
-constexpr const char* kAlignmentKept =
-    "a connection lost during the alignment leaves the controller in alignment mode";
-
 // What a fault does to one exchange, by the reply the exchange expects.
 enum class Effect { kNone, kFails, kRetried };
 
@@ -152,8 +142,6 @@ struct Expectation {
     std::vector<Texts> onFailure;
     std::vector<Override> overrides;
     bool beamScans = false;
-    // Why the network family does not hold yet for this command, when it does not.
-    const char* networkOpen = nullptr;
 
     void Add(std::initializer_list<Spoil> spoils) {
         for (const Spoil& spoil : spoils) {
@@ -196,7 +184,6 @@ std::vector<Expectation> Expectations() {
                     same},
                    {}});
     all.back().Add({{3, kExtra, 4}, {4, kExtra, 5}});
-    all.back().networkOpen = kTrialKept;
     all.push_back({"PsfExecuteRun",
                    "VGGCSSCv",
                    {},
@@ -210,7 +197,6 @@ std::vector<Expectation> Expectations() {
                     same},
                    {}});
     all.back().Add({{3, kExtra, 4}, {4, kExtra, 5}, {5, kExtra, 6}});
-    all.back().networkOpen = kTrialKept;
     all.push_back({"PsfNullSpanOk",
                    "VGAnsEGv",
                    {},
@@ -224,7 +210,6 @@ std::vector<Expectation> Expectations() {
                     same},
                    {}});
     all.back().Add({{3, kExtra, 4}, {4, kExtra, 5}, {6, kExtra, 7}});
-    all.back().networkOpen = kAdjustmentKept;
     all.push_back({"PsfNullSpanCancel",
                    "VGAnQGv",
                    {},
@@ -236,7 +221,6 @@ std::vector<Expectation> Expectations() {
     // as well, and only then is the failure told.
     all.back().Add({{5, kLate, 6}});
     all.back().overrides.push_back({5, SimFaultKind::noise, {kNullSpan}});
-    all.back().networkOpen = kAdjustmentKept;
     for (const char* name : {"PsfSave", "PsfRetrieve", "PsfQuit", "PsfExit"}) {
         all.push_back({name, "VGv", {}, {same, {kUploadFailed}, same}, {}});
     }
@@ -267,7 +251,6 @@ std::vector<Expectation> Expectations() {
     const auto alignment = [&](const char* name, const char* frames, std::vector<Texts> dialog,
                                int scans, std::initializer_list<Spoil> spoils) {
         Expectation expectation{name, frames, {}, opening, {}, true};
-        expectation.networkOpen = kAlignmentKept;
         expectation.onFailure.insert(expectation.onFailure.end(), dialog.begin(), dialog.end());
         expectation.overrides.push_back(
             {10, SimFaultKind::silence, Texts(static_cast<size_t>(scans), kScanFailed)});
@@ -446,9 +429,6 @@ TEST_P(FaultSweepTest, EveryFaultAtEveryExchange) {
 TEST_P(FaultSweepTest, EveryNetworkFaultAtEveryExchange) {
     const Expectation& expected = Expected();
     const SweepScript& script = Script();
-    if (expected.networkOpen != nullptr) {
-        GTEST_SKIP() << expected.networkOpen;
-    }
     const bool search = expected.script.rfind("Ping", 0) == 0;
     constexpr size_t kSearchFrames = 2;  // A hears the search's suspend and ping
     for (size_t k = 1; k <= expected.frames.size(); ++k) {

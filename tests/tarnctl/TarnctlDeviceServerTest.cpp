@@ -6,7 +6,7 @@
 
 #include "DeviceServerFaults.h"
 #include "TarnctlRun.h"
-#include "sequences/ServiceBracket.h"
+#include "sequences/LostConnection.h"
 
 namespace {
 
@@ -26,9 +26,11 @@ CScopedPortFactory FaultyServer(CTarnctlLine& ctl, const DeviceServerFaults& fau
     });
 }
 
-void ExpectNoneSuspended(CTarnctlLine& ctl) {
+// No controller is left suspended or in alignment mode.
+void ExpectLeftAsFound(CTarnctlLine& ctl) {
     for (int i = 0; i < ctl.line.ControllerCount(); ++i) {
         EXPECT_FALSE(ctl.line.Controller(i).IsSuspended()) << ctl.line.Controller(i).Id();
+        EXPECT_FALSE(ctl.line.Controller(i).InAlignmentMode()) << ctl.line.Controller(i).Id();
     }
 }
 
@@ -90,7 +92,7 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
         EXPECT_EQ(run.out, c.found);
         EXPECT_EQ(run.status, c.status);
         EXPECT_EQ(run.err, c.told);
-        ExpectNoneSuspended(ctl);
+        ExpectLeftAsFound(ctl);
 
         // A controller at a rate the line does not take is refused before anything is
         // sent; talking at the line's rate would reach another controller.
@@ -125,7 +127,7 @@ TEST(TarnctlDeviceServerTest, ARateTheLineDoesNotTakeIsNeitherSearchedNorUsed) {
                                     CDeviceServerFaultPort::kKeptText + "\n"),
                   std::string::npos);
         EXPECT_EQ(commands(), heard);
-        ExpectNoneSuspended(ctl);
+        ExpectLeftAsFound(ctl);
     }
 }
 
@@ -147,8 +149,9 @@ CScopedPortFactory LosingServer(CTarnctlLine& ctl, int lossAt, bool reconnectFai
 
 // The connection lost at every write of a command in turn: the command ends with exit 3
 // and the message naming the server, a search lists nothing or (lost during the resume)
-// the whole list, and the resume sent over a new connection leaves no controller
-// suspended. When the new connection fails too, the operator is told.
+// the whole list, and the closing steps and the resume sent over a new connection leave
+// no controller suspended or in alignment mode. When the new connection fails too, the operator is
+// told.
 TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodySuspended) {
     const CTempFolder saved;
     const std::vector<std::vector<std::string>> commands = {
@@ -158,6 +161,7 @@ TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodyS
         {"diag", "H@19200"},
         {"part-number", "H@19200", "000123", "--date-code", "1107"},
         {"blanking", "get", "H@19200", "-o", saved.File("H.bfs")},
+        {"blanking", "put", "H@19200", saved.File("H.bfs")},
         {"backup", saved.File("backup")},
         {"restore", saved.File("backup")}};
     const std::string lost = std::string("tarnctl: ") + CDeviceServerFaultPort::kLostText + "\n";
@@ -190,7 +194,7 @@ TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodyS
             if (words[0] == "search") {
                 EXPECT_TRUE(run.out.empty() || run.out == whole) << run.out;
             }
-            ExpectNoneSuspended(ctl);
+            ExpectLeftAsFound(ctl);
         }
         EXPECT_GE(lossAt, 3);
         EXPECT_LT(lossAt, kMostWrites);
@@ -210,7 +214,7 @@ TEST(TarnctlDeviceServerTest, AConnectionLostAtAnyWriteEndsWith3AndLeavesNobodyS
         EXPECT_TRUE(ctl.line.Find('C')->IsSuspended());
     }
     EXPECT_EQ(ctl.Run({"search"}).out, "A@9600\nC@38400\nH@19200\n");
-    ExpectNoneSuspended(ctl);
+    ExpectLeftAsFound(ctl);
 }
 
 TEST(TarnctlDeviceServerTest, AnAddressWithAPasswordIsRefusedWithoutShowingIt) {

@@ -33,6 +33,23 @@ CControllerLink::CControllerLink(std::unique_ptr<RS232> port, char id)
 
 CControllerLink::~CControllerLink() = default;
 
+int CControllerLink::ReopenLostPort() {
+    if (!reopen || busy) {
+        return 0;
+    }
+    std::unique_ptr<RS232> fresh = reopen(port->Current().baud);
+    if (fresh == nullptr || fresh->Status() != kSuccess) {
+        return 0;
+    }
+    if (mendedLoss.empty()) {
+        mendedLoss = port->StatusText(kDeviceGone);
+    }
+    port = std::move(fresh);
+    // Nothing of the old connection's exchanges is still on its way over the new one.
+    outOfStep = false;
+    return 1;
+}
+
 int CControllerLink::FlushInput() {
     if (!busy) {
         port->DiscardInput();

@@ -5,7 +5,9 @@
 // time limit, and check the reply's fixed bytes. One link lives for one menu command.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "protocol/ControllerTable.h"
@@ -50,6 +52,18 @@ public:
     // Addresses the controller by newId from now on: it has been given a new ID.
     void SetId(char newId) { id = newId; }
     RS232& Port() { return *port; }
+
+    // Opens a new port like the link's own at the given rate: how a lost connection to a
+    // device server is made again. Set by whoever opened the link's port.
+    using PortReopener = std::function<std::unique_ptr<RS232>(long baud)>;
+    void SetPortReopener(PortReopener reopener) { reopen = std::move(reopener); }
+    // Replaces the port, which the device behind it has gone from, by the reopener's new
+    // one at the same rate, so that a command's closing steps still reach the controllers.
+    // 1 when the new port opened; 0 when there is no reopener, a transaction is waiting or
+    // the new port did not open (the lost one stays).
+    int ReopenLostPort();
+    // The text of the first loss that ReopenLostPort mended; empty while none was.
+    const std::string& MendedLossText() const { return mendedLoss; }
 
     // Discards the port's received data; always answers 1.
     int FlushInput();
@@ -161,6 +175,8 @@ private:
     bool ReportDecoded(bool taken) const;
 
     std::unique_ptr<RS232> port;
+    PortReopener reopen;
+    std::string mendedLoss;
     std::vector<unsigned char> reply;
     std::vector<unsigned char> request;
     unsigned replyCount = 0;

@@ -5,6 +5,7 @@
 #include "records/BlankingMap.h"
 #include "sequences/BlankingFileCommands.h"
 #include "sequences/DiagnosticsRead.h"
+#include "sequences/LostConnection.h"
 #include "serial/Clock.h"
 
 namespace {
@@ -19,7 +20,7 @@ int OpenAlignment(CControllerLink& link, CBlankingMap& map, const TellFunction& 
     }
     if (!link.EnterAlignmentMode()) {
         tell(kEnterAlignmentFailed);
-        link.ExitAlignmentMode();
+        RunClosingStep(link, [&] { return link.ExitAlignmentMode(); });
         return 0;
     }
     return 1;
@@ -48,7 +49,8 @@ AlignmentOpening OpenAlignmentSession(CControllerLink& link, CDiagnostics& emitt
 }
 
 int CloseAlignment(CControllerLink& link, const TellFunction& tell) {
-    if (link.ExitAlignmentMode() || link.ExitAlignmentMode()) {
+    const auto exit = [&] { return link.ExitAlignmentMode(); };
+    if (RunClosingStep(link, exit) || RunClosingStep(link, exit)) {
         return 1;
     }
     tell(kExitAlignmentFailed);

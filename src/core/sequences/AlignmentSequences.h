@@ -3,7 +3,8 @@
 // opening alignment mode with the controller's blanking, leaving it again, and sending
 // the blanking of a BFS file. The alignment session and dialog and tarnctl run them; a
 // failure is told through tell, at the point in the sequence where the operator is to
-// hear of it, and the sequence goes on as it must to leave the controller as it was.
+// hear of it, and the sequence goes on as it must to leave the controller as it was: the
+// steps that leave alignment mode go over a new connection when a device server's was lost.
 
 #include <functional>
 #include <string>

@@ -4,6 +4,7 @@
 
 #include "protocol/ControllerLink.h"
 #include "records/Psf.h"
+#include "sequences/LostConnection.h"
 #include "serial/Clock.h"
 
 namespace {
@@ -81,13 +82,15 @@ PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf,
 }
 
 int SendPsfBack(CControllerLink& link, CPsf& psf, const std::function<void()>& beforeRetry) {
-    int restored = link.OutputPsf(psf);
+    int restored = RunClosingStep(link, [&] { return link.OutputPsf(psf); });
     if (!restored) {
         DelayMs(kSendBackPauseMs);
-        if (beforeRetry) {
-            beforeRetry();
-        }
-        restored = link.OutputPsf(psf);
+        restored = RunClosingStep(link, [&] {
+            if (beforeRetry) {
+                beforeRetry();
+            }
+            return link.OutputPsf(psf);
+        });
     }
     if (restored) {
         DelayMs(kSendBackPauseMs);

@@ -43,5 +43,6 @@ PsfSendResult SendPsf(CControllerLink& link, ControllerTable& table, CPsf& psf,
 // the first was not acknowledged, so that one lost or spoilt frame does not leave the
 // controller with a trial PSF. beforeRetry, when given, runs before the second try, e.g.
 // to address the controller where the first try could not reach it. Pauses a second
-// after an accepted one. 1 when accepted.
+// after an accepted one. A device server's connection lost before either try is made
+// again for it. 1 when accepted.
 int SendPsfBack(CControllerLink& link, CPsf& psf, const std::function<void()>& beforeRetry = {});

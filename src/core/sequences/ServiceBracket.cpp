@@ -6,7 +6,6 @@
 #include "protocol/ControllerLink.h"
 #include "protocol/SearchProgress.h"
 #include "serial/Clock.h"
-#include "serial/NetworkPort.h"
 
 void SuspendForService(CControllerLink& link, const ControllerTable& table, PortFlush flush) {
     link.SuspendKnown(&table);
@@ -61,16 +60,6 @@ void SearchAgain(CControllerLink& link, ControllerTable& table, CSearchProgress*
 void EndSearch(CControllerLink& link, const ControllerTable& table) {
     link.ResumeKnown(&table);
     link.ResumeAll(kBroadcastPauseMs);
-}
-
-bool NetworkConnectionLost(CControllerLink& link) {
-    return link.Port().Status() == kDeviceGone &&
-           dynamic_cast<const CNetworkPort*>(&link.Port()) != nullptr;
-}
-
-int ResumeAfterLostConnection(CControllerLink& link) {
-    link.ResumeAll(kBroadcastPauseMs);
-    return link.Port().Status() == 0 ? 1 : 0;
 }
 
 CLineHold::CLineHold(CControllerLink& link, const ControllerTable& table, LineKnown known,

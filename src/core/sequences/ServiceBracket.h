@@ -43,16 +43,6 @@ void SearchAgain(CControllerLink& link, ControllerTable& table, CSearchProgress*
 // from the table, and only the broadcast reaches it.
 void EndSearch(CControllerLink& link, const ControllerTable& table);
 
-// True when the link's port is a device server's connection and it was lost.
-bool NetworkConnectionLost(CControllerLink& link);
-// After a lost connection, over a new one: broadcasts the resume at every searched rate
-// the port runs at, so that no controller stays suspended by a network fault. 1 when it
-// went out.
-int ResumeAfterLostConnection(CControllerLink& link);
-// What the operator is told when that was not possible.
-inline constexpr const char* kMayStaySuspended =
-    "The controllers may still be suspended; the next search resumes them.";
-
 // Which controllers a CLineHold suspends: those the table knows, or, when the line's
 // controllers are not known, all of them by the search's broadcast at every rate.
 enum class LineKnown { kFromTable, kNo };

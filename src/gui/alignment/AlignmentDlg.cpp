@@ -8,6 +8,7 @@
 #include "protocol/ControllerLink.h"
 #include "sequences/AlignmentSequences.h"
 #include "sequences/BlankingFileCommands.h"
+#include "sequences/LostConnection.h"
 #include "serial/Clock.h"
 #include "ui_AlignmentDlg.h"
 #include "widgets/IdlePump.h"
@@ -345,7 +346,9 @@ void CAlignmentDlg::reject() {
     if (!ui->cancelButton->isEnabled()) {
         return;
     }
-    if (!link->OutputBlankingFields(initialMap)) {
+    // The initial blanking goes back over a new connection when a device server's was
+    // lost, so that a cancelled alignment leaves none of its changes behind.
+    if (!RunClosingStep(*link, [&] { return link->OutputBlankingFields(initialMap); })) {
         Tell(kInitialRefused);
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "app/PingDlg.h"
 #include "app/SearchNoticeDlg.h"
+#include "sequences/LostConnection.h"
 #include "sequences/ServiceBracket.h"
 #include "widgets/IdlePump.h"
 #include "widgets/Prompts.h"

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "records/Psf.h"
+#include "sequences/LostConnection.h"
 #include "sequences/PsfSend.h"
 #include "sequences/ServiceBracket.h"
 #include "settings/PortFactory.h"
@@ -37,19 +38,17 @@ int CServiceSession::Run() {
 }
 
 // A device server's connection lost in the middle of a command may leave the
-// controllers suspended: the resume goes out once more over a new connection, and the
-// operator is told.
+// controllers suspended: the resume goes out once more, over a new connection if the
+// command's closing steps did not already make one, and the operator is told.
 void CServiceSession::ResumeAfterLostConnection() {
-    if (!NetworkConnectionLost(*link)) {
+    if (!ConnectionLostOnTheWay(*link)) {
         return;
     }
-    QString text = QString::fromUtf8(link->Port().StatusText(kDeviceGone));
-    CBusyScope busy;
-    std::unique_ptr<RS232> port = OpenPort(portIndex, baudRate, parity);
+    QString text = QString::fromStdString(LostConnectionText(*link));
     int resumed = 0;
-    if (port->Status() == kSuccess) {
-        CControllerLink again(std::move(port), link->Id());
-        resumed = ::ResumeAfterLostConnection(again);
+    {
+        CBusyScope busy;
+        resumed = ::ResumeAfterLostConnection(*link);
     }
     if (!resumed) {
         text += QStringLiteral("\n") + QString::fromLatin1(kMayStaySuspended);
@@ -67,6 +66,7 @@ int CServiceSession::OpenConnection() {
         return 0;
     }
     link = std::make_unique<CControllerLink>(std::move(port), static_cast<char>((*table)[0][0]));
+    link->SetPortReopener([this](long baud) { return OpenPort(portIndex, baud, parity); });
     link->SetControllerTable(table);
     return 1;
 }

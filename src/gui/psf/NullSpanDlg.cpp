@@ -7,6 +7,7 @@
 
 #include "protocol/ControllerLink.h"
 #include "records/Psf.h"
+#include "sequences/LostConnection.h"
 #include "ui_NullSpanDlg.h"
 #include "widgets/InputRules.h"
 #include "widgets/Prompts.h"
@@ -142,7 +143,7 @@ void CNullSpanDlg::WriteToPsf(const Values& values) {
 
 void CNullSpanDlg::Ok() {
     WriteToPsf(current);
-    if (!link.EndNullSpan('E')) {
+    if (!RunClosingStep(link, [&] { return link.EndNullSpan('E'); })) {
         ReportFailure(this);
         return;
     }
@@ -152,7 +153,9 @@ void CNullSpanDlg::Ok() {
 void CNullSpanDlg::Cancel() {
     // The dialog closes whatever happens: one more try, so that a lost request does not
     // leave the controller in the adjustment; only when that fails too is it a failure.
-    if (!link.EndNullSpan('Q') && !link.EndNullSpan('Q')) {
+    // A device server's connection lost meanwhile is made again for it.
+    const auto discard = [&] { return link.EndNullSpan('Q'); };
+    if (!RunClosingStep(link, discard) && !RunClosingStep(link, discard)) {
         ReportFailure(this);
     }
     WriteToPsf(initial);

@@ -4,6 +4,8 @@
 // Null Update and Span Update send the values shown, OK ends the adjustment keeping what
 // was sent, Cancel ends it discarding. Both write into the PSF record the values the
 // controller is left with: the values shown on OK, the values it reported on Cancel.
+// When a device server's connection was lost during the adjustment, OK and Cancel end
+// it over a new one.
 
 #include <QDialog>
 #include <array>

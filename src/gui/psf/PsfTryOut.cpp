@@ -7,6 +7,7 @@
 #include "psf/PsfTrial.h"
 #include "records/Psf.h"
 #include "records/PsfCodes.h"
+#include "sequences/LostConnection.h"
 #include "sequences/PsfSend.h"
 #include "widgets/Prompts.h"
 
@@ -94,8 +95,9 @@ int AdjustNullSpan(CPsfTrial& dialog) {
     CNullSpanDlg::Values values{};
     if (!link.InputNullSpan(values.data())) {
         // The controller may have opened the adjustment with only its answer lost: end it,
-        // discarding, so that it does not stay open.
-        link.EndNullSpan('Q');
+        // discarding, so that it does not stay open (over a new connection when a device
+        // server's was lost).
+        RunClosingStep(link, [&] { return link.EndNullSpan('Q'); });
         Tell(dialog, "Serial Interface is not active.");
         return 0;
     }
