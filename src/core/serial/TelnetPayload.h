@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 // The bytes between IAC SB option and IAC SE, IACs undoubled.
 class CTelnetPayload {
@@ -33,11 +34,12 @@ public:
     void clear() { count = 0; }
     // Appends the bytes [from, to) as far as kMaxPayload allows; answers whether all fit.
     bool Append(const unsigned char* from, const unsigned char* to) {
-        const auto room = static_cast<size_t>(kMaxPayload - count);
-        const auto taken = std::min(static_cast<size_t>(to - from), room);
-        std::copy(from, from + taken, bytes.begin() + count);
+        const auto wanted = static_cast<size_t>(to - from);
+        const size_t room = kMaxPayload - count;
+        const size_t taken = wanted < room ? wanted : room;
+        std::memcpy(bytes.data() + count, from, taken);
         count = static_cast<unsigned char>(count + taken);
-        return from + taken == to;
+        return taken == wanted;
     }
 
     bool operator==(const CTelnetPayload& other) const {
