@@ -159,7 +159,10 @@ CSettingsFile::CSettingsFile(std::string filePath, std::string content)
     if (encoding == kUtf16Le || encoding == kUtf16Be) {
         readUtf16Text = text;
     }
-    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    // Room for every line and header, and for the ones a write adds (at most a blank line,
+    // a header and the entry): a header starts with a '['.
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1 + 3);
+    headers.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '[')) + 1);
     size_t start = 0;
     while (start < text.size()) {
         const size_t newline = text.find('\n', start);
@@ -213,7 +216,8 @@ std::string_view CSettingsFile::ReadText() const {
 
 bool CSettingsFile::FindSection(std::string_view section, Range* range) const {
     for (size_t h = 0; h < headers.size(); ++h) {
-        if (SameName(Name(lines[headers[h]]), section)) {
+        const Line& header = lines[headers[h]];
+        if (header.nameSize == section.size() && SameName(Name(header), section)) {
             range->header = headers[h];
             range->end = h + 1 < headers.size() ? headers[h + 1] : lines.size();
             return true;
@@ -224,7 +228,9 @@ bool CSettingsFile::FindSection(std::string_view section, Range* range) const {
 
 size_t CSettingsFile::FindEntry(const Range& range, std::string_view entry) const {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::kEntry && SameName(Name(lines[i]), entry)) {
+        const Line& line = lines[i];
+        if (line.kind == Line::kEntry && line.nameSize == entry.size() &&
+            SameName(Name(line), entry)) {
             return i;
         }
     }
@@ -255,20 +261,27 @@ int CSettingsFile::GetInt(std::string_view section, std::string_view entry, int 
 
 std::vector<std::string> CSettingsFile::EntryNames(std::string_view section) const {
     std::vector<std::string> names;
+    EntryNames(section, &names);
+    return names;
+}
+
+void CSettingsFile::EntryNames(std::string_view section, std::vector<std::string>* names) const {
+    size_t count = 0;
     Range range;
-    if (!FindSection(section, &range)) {
-        return names;
-    }
-    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(range.header + 1);
-    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(range.end);
-    names.reserve(static_cast<size_t>(
-        std::count_if(first, end, [](const Line& line) { return line.kind == Line::kEntry; })));
-    for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::kEntry) {
-            names.emplace_back(Name(lines[i]));
+    if (FindSection(section, &range)) {
+        for (size_t i = range.header + 1; i < range.end; ++i) {
+            if (lines[i].kind == Line::kEntry) {
+                const std::string_view name = Name(lines[i]);
+                if (count < names->size()) {
+                    (*names)[count].assign(name);
+                } else {
+                    names->emplace_back(name);
+                }
+                ++count;
+            }
         }
     }
-    return names;
+    names->resize(count);
 }
 
 int CSettingsFile::WriteString(std::string_view section, std::string_view entry,
