@@ -20,20 +20,18 @@ bool IsBlank(char c) {
 }
 
 std::string_view TrimStart(std::string_view text) {
-    size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) {
-        ++first;
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
     }
-    return text.substr(first);
+    return text;
 }
 
 std::string_view Trim(std::string_view text) {
     text = TrimStart(text);
-    size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1])) {
-        --end;
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
     }
-    return text.substr(0, end);
+    return text;
 }
 
 // Names are compared a character at a time, so lower case comes from a table.
@@ -82,10 +80,14 @@ bool ParseEntry(std::string_view text, std::string_view* name, std::string_view*
         return false;
     }
     const size_t equals = text.find('=');
-    if (equals == std::string_view::npos || Trim(text.substr(0, equals)).empty()) {
+    if (equals == std::string_view::npos) {
         return false;
     }
-    *name = Trim(text.substr(0, equals));
+    const std::string_view key = Trim(text.substr(0, equals));
+    if (key.empty()) {
+        return false;
+    }
+    *name = key;
     *value = Trim(text.substr(equals + 1));
     if (value->size() >= 2 && (value->front() == '"' || value->front() == '\'') &&
         value->back() == value->front()) {
