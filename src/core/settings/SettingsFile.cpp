@@ -268,22 +268,16 @@ std::vector<std::string> CSettingsFile::EntryNames(std::string_view section) con
 }
 
 void CSettingsFile::EntryNames(std::string_view section, std::vector<std::string>* names) const {
-    size_t count = 0;
+    names->clear();
     Range range;
-    if (FindSection(section, &range)) {
-        for (size_t i = range.header + 1; i < range.end; ++i) {
-            if (lines[i].kind == Line::kEntry) {
-                const std::string_view name = Name(lines[i]);
-                if (count < names->size()) {
-                    (*names)[count].assign(name);
-                } else {
-                    names->emplace_back(name);
-                }
-                ++count;
-            }
+    if (!FindSection(section, &range)) {
+        return;
+    }
+    for (size_t i = range.header + 1; i < range.end; ++i) {
+        if (lines[i].kind == Line::kEntry) {
+            names->emplace_back(Name(lines[i]));
         }
     }
-    names->resize(count);
 }
 
 int CSettingsFile::WriteString(std::string_view section, std::string_view entry,
