@@ -4,7 +4,8 @@
 // saved unchanged, written to, saved and read back, all in memory; the first input of a
 // run also goes through the file on disk each time it is saved.
 
-#include <algorithm>
+#include <array>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,38 +53,74 @@ std::string Lookup(const CSettingsFile& file, std::string_view section, std::str
     return value;
 }
 
-// What a section holds, as the program can see it.
-struct SectionView {
-    std::vector<std::string> names;
-    std::vector<std::string> values;
-    bool operator==(const SectionView&) const = default;
-};
+// What a section holds, as the program can see it: each entry's name and value in file
+// order, every piece after its length, so that two views are equal exactly when their
+// names and values are. The views are kept across inputs, and so is their room.
+using SectionView = std::string;
+
+void AddPiece(SectionView& view, std::string_view piece) {
+    const size_t size = piece.size();
+    view.append(reinterpret_cast<const char*>(&size), sizeof size).append(piece);
+}
+
+// The next piece of the view, taken off its front; false at its end.
+bool TakePiece(std::string_view& view, std::string_view* piece) {
+    size_t size = 0;
+    if (view.size() < sizeof size) {
+        return false;
+    }
+    std::memcpy(&size, view.data(), sizeof size);
+    *piece = view.substr(sizeof size, size);
+    view.remove_prefix(sizeof size + size);
+    return true;
+}
 
 // Every value is also read as a number when asked to, as the program reads some.
-SectionView View(const CSettingsFile& file, std::string_view section, bool numbers) {
-    SectionView view;
-    view.names = file.EntryNames(section);
-    view.values.reserve(view.names.size());
-    for (const std::string& name : view.names) {
+void View(const CSettingsFile& file, std::string_view section, bool numbers, SectionView& view) {
+    static std::vector<std::string> names;
+    file.EntryNames(section, &names);
+    view.clear();
+    for (const std::string& name : names) {
         bool found = false;
-        view.values.push_back(Lookup(file, section, name, &found));
+        const std::string value = Lookup(file, section, name, &found);
         Require(found, "every listed entry has a value");
         if (numbers) {
             file.GetInt(section, name, 0);
         }
+        AddPiece(view, name);
+        AddPiece(view, value);
     }
-    return view;
 }
 
-std::vector<SectionView> ViewAll(const CSettingsFile& file, std::string_view written,
-                                 bool numbers = false) {
-    std::vector<SectionView> views;
-    views.reserve(std::size(kSections) + 1);
-    for (std::string_view section : kSections) {
-        views.push_back(View(file, section, numbers));
+// The sections the program reads, then the section written.
+using Views = std::array<SectionView, std::size(kSections) + 1>;
+
+void ViewAll(const CSettingsFile& file, std::string_view written, Views& views,
+             bool numbers = false) {
+    for (size_t i = 0; i < std::size(kSections); ++i) {
+        View(file, kSections[i], numbers, views[i]);
     }
-    views.push_back(View(file, written, numbers));
-    return views;
+    View(file, written, numbers, views.back());
+}
+
+// The view of the section written as it was, with entry written: its value changes where
+// the name is entry's, or the entry is added after the others.
+void ExpectWritten(std::string_view before, std::string_view entry, std::string_view written,
+                   SectionView& expected) {
+    expected.clear();
+    bool listed = false;
+    std::string_view name;
+    std::string_view value;
+    while (TakePiece(before, &name) && TakePiece(before, &value)) {
+        const bool same = SameName(name, entry);
+        listed = listed || same;
+        AddPiece(expected, name);
+        AddPiece(expected, same ? written : value);
+    }
+    if (!listed) {
+        AddPiece(expected, entry);
+        AddPiece(expected, written);
+    }
 }
 
 // A value that reads back as written: no blanks around it, not in quotes.
@@ -129,7 +166,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         onDisk ? CFuzzFolder::Instance().Write("settings.ini", bytes, content.size())
                : std::string("settings.ini");
     CSettingsFile file = onDisk ? CSettingsFile(path) : CSettingsFile(path, std::string(content));
-    const std::vector<SectionView> before = ViewAll(file, section, true);
+    static Views before, after, reread;
+    static SectionView expected;
+    ViewAll(file, section, before, true);
     Require(SavedAgain(file, onDisk) == content, "a file saved unchanged keeps every byte");
 
     if (file.WriteString(section, entry, value) == 0) {
@@ -140,29 +179,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string written = Lookup(file, section, entry, &found);
     Require(found, "the written entry is found");
     Require(!ReadsBackAsWritten(value) || written == value, "the written value reads back");
-    const std::vector<SectionView> after = ViewAll(file, section);
+    ViewAll(file, section, after);
     for (size_t i = 0; i < before.size(); ++i) {
         const bool target = SameName(i < std::size(kSections) ? kSections[i] : section, section);
         Require(target || before[i] == after[i], "other sections keep their entries");
     }
 
     // In the section written, only the entry changes, or it is added after the others.
-    SectionView expected = before.back();
-    if (std::none_of(expected.names.begin(), expected.names.end(),
-                     [&](const std::string& name) { return SameName(name, entry); })) {
-        expected.names.emplace_back(entry);
-        expected.values.emplace_back();
-    }
-    for (size_t i = 0; i < expected.names.size(); ++i) {
-        if (SameName(expected.names[i], entry)) {
-            expected.values[i] = written;
-        }
-    }
+    ExpectWritten(before.back(), entry, written, expected);
     Require(after.back() == expected, "the section written changes only in its entry");
 
     const std::string saved = file.Content();
-    const CSettingsFile reread = SaveAndReread(file, onDisk);
-    Require(ViewAll(reread, section) == after, "the saved file reads back as it was written");
-    Require(SavedAgain(reread, onDisk) == saved, "reading and saving again changes no byte");
+    const CSettingsFile rereadFile = SaveAndReread(file, onDisk);
+    ViewAll(rereadFile, section, reread);
+    Require(reread == after, "the saved file reads back as it was written");
+    Require(SavedAgain(rereadFile, onDisk) == saved, "reading and saving again changes no byte");
     return 0;
 }

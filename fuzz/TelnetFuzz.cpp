@@ -10,18 +10,18 @@
 
 namespace {
 
+// The buffers live across inputs, so that their room is kept and a run allocates nothing.
 struct Decoded {
     std::vector<unsigned char> data;
     std::vector<CTelnetCommand> commands;
 };
 
-Decoded Decode(const unsigned char* stream, unsigned size, unsigned split) {
+const Decoded& Decode(Decoded& out, const unsigned char* stream, unsigned size, unsigned split) {
     CTelnetDecoder decoder;
-    Decoded out;
-    out.data.reserve(size);
-    decoder.Feed(stream, split, out.data);
-    decoder.Feed(stream + split, size - split, out.data);
-    out.commands = decoder.TakeCommands();
+    out.data.clear();
+    out.commands.clear();
+    decoder.Feed(stream, split, out.data, out.commands);
+    decoder.Feed(stream + split, size - split, out.data, out.commands);
     return out;
 }
 
@@ -31,11 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) {
         return 0;
     }
+    static Decoded wholeBuffers, piecesBuffers, againBuffers;
+    static std::vector<unsigned char> escaped;
     const unsigned char* stream = data + 1;
     const auto length = static_cast<unsigned>(size - 1);
     const unsigned split = length == 0 ? 0 : data[0] % (length + 1);
-    const Decoded whole = Decode(stream, length, 0);
-    const Decoded pieces = Decode(stream, length, split);
+    const Decoded& whole = Decode(wholeBuffers, stream, length, 0);
+    const Decoded& pieces = Decode(piecesBuffers, stream, length, split);
     Require(whole.data == pieces.data, "a split between reads changes no data byte");
     Require(whole.commands == pieces.commands, "a split between reads changes no command");
     Require(whole.data.size() <= length, "no data byte comes from nothing");
@@ -44,10 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 "only a subnegotiation has a payload");
     }
 
-    std::vector<unsigned char> escaped;
-    escaped.reserve(2 * whole.data.size());
+    escaped.clear();
     telnet::AppendData(escaped, whole.data.data(), static_cast<unsigned>(whole.data.size()));
-    const Decoded again = Decode(escaped.data(), static_cast<unsigned>(escaped.size()), 0);
+    const Decoded& again =
+        Decode(againBuffers, escaped.data(), static_cast<unsigned>(escaped.size()), 0);
     Require(again.data == whole.data, "escaped data decodes to itself");
     Require(again.commands.empty(), "escaped data holds no command");
     return 0;

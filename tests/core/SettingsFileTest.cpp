@@ -100,6 +100,15 @@ TEST_F(SettingsFileTest, ListsEntryNamesInFileOrderWithoutComments) {
     const CSettingsFile settings(path);
     EXPECT_EQ((std::vector<std::string>{"Z1", "b2", "A3"}), settings.EntryNames("partnumbers"));
     EXPECT_TRUE(settings.EntryNames("Missing").empty());
+
+    // Listed into a list that held more and longer names, and then into one that held fewer.
+    std::vector<std::string> names = {"a name longer than any in the file", "2", "3", "4"};
+    settings.EntryNames("PartNumbers", &names);
+    EXPECT_EQ((std::vector<std::string>{"Z1", "b2", "A3"}), names);
+    settings.EntryNames("next", &names);
+    EXPECT_EQ(std::vector<std::string>{"X"}, names);
+    settings.EntryNames("Missing", &names);
+    EXPECT_TRUE(names.empty());
 }
 
 TEST_F(SettingsFileTest, WritingChangesOnlyTheEntriesWritten) {

@@ -22,8 +22,9 @@ SocketResult CSimDeviceServer::Send(const unsigned char* data, unsigned count, u
         return SocketResult::kClosed;
     }
     std::vector<unsigned char> bytes;
-    decoder.Feed(data, count, bytes);
-    for (const CTelnetCommand& command : decoder.TakeCommands()) {
+    std::vector<CTelnetCommand> commands;
+    decoder.Feed(data, count, bytes, commands);
+    for (const CTelnetCommand& command : commands) {
         Answer(command);
     }
     if (!bytes.empty()) {
@@ -72,7 +73,7 @@ void CSimDeviceServer::Answer(const CTelnetCommand& command) {
         command.payload.empty()) {
         return;
     }
-    std::vector<unsigned char> answer = command.payload;
+    std::vector<unsigned char> answer(command.payload.begin(), command.payload.end());
     answer[0] = static_cast<unsigned char>(answer[0] + kServerAnswer);
     if (command.payload[0] == kSetBaudRate && command.payload.size() == 5) {
         long asked = 0;

@@ -204,10 +204,11 @@ SocketResult CNetworkPort::Pump(int waitMs, unsigned* received) {
         LimitInput();
         return result;
     }
-    decoder.Feed(chunk, got, input);
+    std::vector<CTelnetCommand> commands;
+    decoder.Feed(chunk, got, input, commands);
     LimitInput();
     inputLost = decoder.TakeDropped() > 0 || inputLost;
-    for (const CTelnetCommand& command : decoder.TakeCommands()) {
+    for (const CTelnetCommand& command : commands) {
         Handle(command);
     }
     SendPending();
@@ -272,7 +273,7 @@ void CNetworkPort::Handle(const CTelnetCommand& command) {
     }
 }
 
-void CNetworkPort::TakeAnswer(const std::vector<unsigned char>& payload) {
+void CNetworkPort::TakeAnswer(const CTelnetPayload& payload) {
     if (payload.empty() || payload[0] <= kServerAnswer) {
         return;
     }

@@ -83,7 +83,7 @@ private:
     void Handle(const CTelnetCommand& command);
     // Appends IAC verb option unless refused already holds option, and notes it there.
     void RefuseOnce(std::bitset<256>& refused, unsigned char verb, unsigned char option);
-    void TakeAnswer(const std::vector<unsigned char>& payload);
+    void TakeAnswer(const CTelnetPayload& payload);
     void SendComPortCommand(unsigned char command, std::vector<unsigned char> value);
     // Status code with a text naming the server.
     int Fail(int code, const char* format);

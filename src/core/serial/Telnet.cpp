@@ -46,74 +46,87 @@ void AppendSubnegotiation(std::vector<unsigned char>& out, unsigned char option,
 using namespace telnet;
 
 void CTelnetDecoder::Feed(const unsigned char* bytes, unsigned count,
-                          std::vector<unsigned char>& data) {
+                          std::vector<unsigned char>& data, std::vector<CTelnetCommand>& commands) {
     const unsigned char* const end = bytes + count;
     while (bytes < end) {
-        if (state == State::kData) {
-            // Data runs up to the next IAC are taken whole.
-            const unsigned char* const iac = FindIac(bytes, end);
-            if (iac != bytes) {
+        // Data and payload runs up to the next IAC are taken whole, commands a byte at a time.
+        switch (state) {
+            case State::kData: {
+                const unsigned char* const iac = FindIac(bytes, end);
                 data.insert(data.end(), bytes, iac);
+                bytes = After(iac, end, State::kCommand);
+                break;
             }
-            if (iac != end) {
-                state = State::kCommand;
+            case State::kSubData: {
+                const unsigned char* const iac = FindIac(bytes, end);
+                KeepPayload(bytes, iac);
+                bytes = After(iac, end, State::kSubIac);
+                break;
             }
-            bytes = iac == end ? end : iac + 1;
-        } else if (state == State::kSubData) {
-            // So are payload runs.
-            const unsigned char* const iac = FindIac(bytes, end);
-            KeepPayload(bytes, iac);
-            if (iac != end) {
-                state = State::kSubIac;
-            }
-            bytes = iac == end ? end : iac + 1;
-        } else {
-            TakeCommandByte(bytes, end, data);
+            default:
+                TakeCommandByte(*bytes, bytes + 1, end, data, commands);
+                ++bytes;
+                break;
         }
     }
 }
 
-void CTelnetDecoder::TakeCommandByte(const unsigned char*& bytes, const unsigned char* end,
-                                     std::vector<unsigned char>& data) {
-    const unsigned char byte = *bytes++;
+const unsigned char* CTelnetDecoder::After(const unsigned char* iac, const unsigned char* end,
+                                           State command) {
+    if (iac == end) {
+        return end;
+    }
+    state = command;
+    return iac + 1;
+}
+
+void CTelnetDecoder::TakeCommandByte(unsigned char byte, const unsigned char* rest,
+                                     const unsigned char* end, std::vector<unsigned char>& data,
+                                     std::vector<CTelnetCommand>& commands) {
     switch (state) {
         case State::kData:
-            break;  // Feed takes data bytes itself
+        case State::kSubData:
+            break;  // Feed takes their runs itself
         case State::kCommand:
-            if (byte == kIac) {
-                data.push_back(kIac);
-                state = State::kData;
-            } else if (byte == kWill || byte == kWont || byte == kDo || byte == kDont) {
-                Begin(byte);
-                state = State::kOption;
-            } else if (byte == kSb) {
-                Begin(kSb);
-                overlong = false;
-                state = State::kSubOption;
-            } else {
-                state = State::kData;  // NOP, go-ahead and the like carry nothing for us
+            state = State::kData;
+            switch (byte) {
+                case kIac:
+                    data.push_back(kIac);
+                    break;
+                case kWill:
+                case kWont:
+                case kDo:
+                case kDont:
+                    Begin(byte);
+                    state = State::kOption;
+                    break;
+                case kSb:
+                    Begin(kSb);
+                    overlong = false;
+                    state = State::kSubOption;
+                    break;
+                default:
+                    break;  // NOP, go-ahead and the like carry nothing for us
             }
             break;
         case State::kOption:
             pending.option = byte;
-            Complete(bytes, end);
+            Complete(rest, end, commands);
             state = State::kData;
             break;
         case State::kSubOption:
             pending.option = byte;
             state = State::kSubData;
             break;
-        case State::kSubData:
-            break;  // Feed takes payload bytes itself
         case State::kSubIac:
             if (byte == kIac) {
-                KeepPayload(&byte, &byte + 1);
+                KeepPayload(&kIac, &kIac + 1);  // not &byte: its address would cost a stack frame
                 state = State::kSubData;
             } else {
                 // IAC SE ends it; any other command inside a subnegotiation ends it too,
                 // rather than swallowing the data that follows.
                 if (!overlong) {
-                    Complete(bytes, end);
+                    Complete(rest, end, commands);
                 }
                 state = State::kData;
             }
@@ -127,24 +140,18 @@ void CTelnetDecoder::Begin(unsigned char verb) {
     pending.payload.clear();
 }
 
-void CTelnetDecoder::Complete(const unsigned char* rest, const unsigned char* end) {
+void CTelnetDecoder::Complete(const unsigned char* rest, const unsigned char* end,
+                              std::vector<CTelnetCommand>& commands) {
     if (commands.size() == commands.capacity()) {
         // Each further command of this read takes one of its IACs: room for all of them.
         commands.reserve(commands.size() + 1 + static_cast<size_t>(std::count(rest, end, kIac)));
     }
-    commands.push_back(std::move(pending));
+    commands.push_back(pending);
 }
 
 void CTelnetDecoder::KeepPayload(const unsigned char* from, const unsigned char* to) {
-    const size_t room = kMaxPayload - pending.payload.size();
-    const auto count = static_cast<size_t>(to - from);
-    if (count > room && !overlong) {
+    if (!pending.payload.Append(from, to) && !overlong) {
         overlong = true;
         ++dropped;
     }
-    pending.payload.insert(pending.payload.end(), from, from + std::min(count, room));
-}
-
-std::vector<CTelnetCommand> CTelnetDecoder::TakeCommands() {
-    return std::exchange(commands, {});
 }

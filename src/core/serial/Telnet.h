@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "serial/TelnetPayload.h"
+
 namespace telnet {
 
 constexpr unsigned char kIac = 255;  // interpret as command; doubled when it is data
@@ -33,38 +35,43 @@ void AppendSubnegotiation(std::vector<unsigned char>& out, unsigned char option,
 }  // namespace telnet
 
 // A command the server sent: an option verb (kWill, kWont, kDo, kDont) with its option,
-// or a subnegotiation (verb kSb) with its option and payload, IACs undoubled.
+// or a subnegotiation (verb kSb) with its option and payload.
 struct CTelnetCommand {
     unsigned char verb = 0;
     unsigned char option = 0;
-    std::vector<unsigned char> payload;
+    CTelnetPayload payload;
 
     bool operator==(const CTelnetCommand&) const = default;
 };
 
 class CTelnetDecoder {
 public:
-    // The longest subnegotiation payload kept; the COM port answers carry at most five
-    // bytes. A longer one is dropped up to its end, so a server cannot grow it for ever.
-    static constexpr size_t kMaxPayload = 64;
+    // A subnegotiation longer than this is dropped up to its end, so a server cannot grow
+    // it for ever.
+    static constexpr size_t kMaxPayload = CTelnetPayload::kMaxPayload;
 
-    // Appends the data bytes among count received bytes to data and keeps the commands
-    // they complete for TakeCommands. A command split across calls is completed later.
-    void Feed(const unsigned char* bytes, unsigned count, std::vector<unsigned char>& data);
-    // The commands completed since the last call, in the order they came.
-    std::vector<CTelnetCommand> TakeCommands();
+    // Appends the data bytes among count received bytes to data, and the commands they
+    // complete, in the order they came, to commands. A command split across calls is
+    // completed by a later one.
+    void Feed(const unsigned char* bytes, unsigned count, std::vector<unsigned char>& data,
+              std::vector<CTelnetCommand>& commands);
     // The subnegotiations dropped as too long since the last call.
     unsigned TakeDropped() { return std::exchange(dropped, 0u); }
 
 private:
     enum class State { kData, kCommand, kOption, kSubOption, kSubData, kSubIac };
 
-    // The next byte of a command, in any state but kData and kSubData; end is where the
-    // bytes of this read end.
-    void TakeCommandByte(const unsigned char*& bytes, const unsigned char* end,
-                         std::vector<unsigned char>& data);
-    // Keeps the pending command, the bytes of this read from rest to end still to come.
-    void Complete(const unsigned char* rest, const unsigned char* end);
+    // Moves on past the IAC that ends a run, to the state command, unless the run ends at
+    // end, the end of this read.
+    const unsigned char* After(const unsigned char* iac, const unsigned char* end, State command);
+    // The next byte of a command, in any state but kData and kSubData; the bytes of this
+    // read from rest to end are still to come.
+    void TakeCommandByte(unsigned char byte, const unsigned char* rest, const unsigned char* end,
+                         std::vector<unsigned char>& data, std::vector<CTelnetCommand>& commands);
+    // Appends the pending command to commands, the bytes of this read from rest to end
+    // still to come.
+    void Complete(const unsigned char* rest, const unsigned char* end,
+                  std::vector<CTelnetCommand>& commands);
     // Starts the pending command anew.
     void Begin(unsigned char verb);
     // Adds the payload bytes [from, to) as far as kMaxPayload allows.
@@ -74,5 +81,4 @@ private:
     bool overlong = false;  // the subnegotiation under way passed kMaxPayload
     unsigned dropped = 0;
     CTelnetCommand pending;
-    std::vector<CTelnetCommand> commands;
 };

@@ -20,20 +20,18 @@ bool IsBlank(char c) {
 }
 
 std::string_view TrimStart(std::string_view text) {
-    size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) {
-        ++first;
+    while (!text.empty() && IsBlank(text.front())) {
+        text.remove_prefix(1);
     }
-    return text.substr(first);
+    return text;
 }
 
 std::string_view Trim(std::string_view text) {
     text = TrimStart(text);
-    size_t end = text.size();
-    while (end > 0 && IsBlank(text[end - 1])) {
-        --end;
+    while (!text.empty() && IsBlank(text.back())) {
+        text.remove_suffix(1);
     }
-    return text.substr(0, end);
+    return text;
 }
 
 // Names are compared a character at a time, so lower case comes from a table.
@@ -82,10 +80,14 @@ bool ParseEntry(std::string_view text, std::string_view* name, std::string_view*
         return false;
     }
     const size_t equals = text.find('=');
-    if (equals == std::string_view::npos || Trim(text.substr(0, equals)).empty()) {
+    if (equals == std::string_view::npos) {
         return false;
     }
-    *name = Trim(text.substr(0, equals));
+    const std::string_view key = Trim(text.substr(0, equals));
+    if (key.empty()) {
+        return false;
+    }
+    *name = key;
     *value = Trim(text.substr(equals + 1));
     if (value->size() >= 2 && (value->front() == '"' || value->front() == '\'') &&
         value->back() == value->front()) {
@@ -159,7 +161,10 @@ CSettingsFile::CSettingsFile(std::string filePath, std::string content)
     if (encoding == kUtf16Le || encoding == kUtf16Be) {
         readUtf16Text = text;
     }
-    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    // Room for every line and header, and for the ones a write adds (at most a blank line,
+    // a header and the entry): a header starts with a '['.
+    lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1 + 3);
+    headers.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '[')) + 1);
     size_t start = 0;
     while (start < text.size()) {
         const size_t newline = text.find('\n', start);
@@ -213,7 +218,8 @@ std::string_view CSettingsFile::ReadText() const {
 
 bool CSettingsFile::FindSection(std::string_view section, Range* range) const {
     for (size_t h = 0; h < headers.size(); ++h) {
-        if (SameName(Name(lines[headers[h]]), section)) {
+        const Line& header = lines[headers[h]];
+        if (header.nameSize == section.size() && SameName(Name(header), section)) {
             range->header = headers[h];
             range->end = h + 1 < headers.size() ? headers[h + 1] : lines.size();
             return true;
@@ -224,7 +230,9 @@ bool CSettingsFile::FindSection(std::string_view section, Range* range) const {
 
 size_t CSettingsFile::FindEntry(const Range& range, std::string_view entry) const {
     for (size_t i = range.header + 1; i < range.end; ++i) {
-        if (lines[i].kind == Line::kEntry && SameName(Name(lines[i]), entry)) {
+        const Line& line = lines[i];
+        if (line.kind == Line::kEntry && line.nameSize == entry.size() &&
+            SameName(Name(line), entry)) {
             return i;
         }
     }
@@ -255,20 +263,21 @@ int CSettingsFile::GetInt(std::string_view section, std::string_view entry, int 
 
 std::vector<std::string> CSettingsFile::EntryNames(std::string_view section) const {
     std::vector<std::string> names;
+    EntryNames(section, &names);
+    return names;
+}
+
+void CSettingsFile::EntryNames(std::string_view section, std::vector<std::string>* names) const {
+    names->clear();
     Range range;
     if (!FindSection(section, &range)) {
-        return names;
+        return;
     }
-    const auto first = lines.begin() + static_cast<std::ptrdiff_t>(range.header + 1);
-    const auto end = lines.begin() + static_cast<std::ptrdiff_t>(range.end);
-    names.reserve(static_cast<size_t>(
-        std::count_if(first, end, [](const Line& line) { return line.kind == Line::kEntry; })));
     for (size_t i = range.header + 1; i < range.end; ++i) {
         if (lines[i].kind == Line::kEntry) {
-            names.emplace_back(Name(lines[i]));
+            names->emplace_back(Name(lines[i]));
         }
     }
-    return names;
 }
 
 int CSettingsFile::WriteString(std::string_view section, std::string_view entry,

@@ -33,6 +33,9 @@ public:
     int GetInt(std::string_view section, std::string_view entry, int def) const;
     // The entry names of the section in file order; empty when the section is missing.
     std::vector<std::string> EntryNames(std::string_view section) const;
+    // The same into *names, replacing what it held; a caller that lists again and again
+    // keeps the vector's room.
+    void EntryNames(std::string_view section, std::vector<std::string>* names) const;
 
     // Sets the entry, adding the section or the entry when missing. Answers 0, changing
     // nothing, for names or values the file cannot hold (empty names, line breaks, '=' in
