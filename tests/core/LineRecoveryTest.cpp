@@ -1,13 +1,18 @@
-// How the link gets back in step with the line after a spoilt or late reply, and how the
-// broadcast resume reaches every controller that the broadcast suspend reached.
+// How the link gets back in step with the line after a spoilt or late reply, how the
+// broadcast resume reaches every controller that the broadcast suspend reached, and how a
+// closing step reaches its controller after a device server's connection was lost.
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "DeviceServerFaults.h"
 #include "SimFixture.h"
 #include "protocol/ControllerLink.h"
 #include "protocol/ScanReply.h"
+#include "sequences/LostConnection.h"
 
 namespace {
 
@@ -83,6 +88,61 @@ TEST_F(LineRecoveryTest, ResumeAllReachesEveryControllerTheBroadcastSuspendReach
     }
     EXPECT_EQ(resumes, 1);
     EXPECT_TRUE(fastest->Received().empty());
+}
+
+// A controller in alignment mode at 38400 baud, reached through a device server whose first
+// connection is lost at a given write. The closing step (leaving alignment mode) goes over
+// a new connection at the rate the link was at, whether the loss came before the step or
+// shows only in it; without a new connection it fails without hanging and the loss stays
+// the port's own.
+TEST(ClosingStepTest, GoesOverANewConnectionAtTheLinksRate) {
+    struct Case {
+        const char* name;
+        bool lostBefore;  // an exchange before the step finds the connection lost
+        bool lostInStep;  // the step's own first write is lost
+        bool reopens;     // a new connection opens
+        int expected;
+    };
+    const Case cases[] = {
+        {"healthy", false, false, true, 1},
+        {"lost before the step", true, false, true, 1},
+        {"lost in the step", false, true, true, 1},
+        {"lost, no new connection", true, false, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CScopedVirtualClock clock{1000};
+        CSimLine line;
+        CSimController* controller = line.AddController('B', 2);
+        DeviceServerFaults faults;
+        faults.writesBeforeLoss = c.lostBefore || c.lostInStep ? 1 : -1;
+        CControllerLink link(std::make_unique<CDeviceServerFaultPort>(
+                                 std::make_unique<CSimPort>(line, *clock, 9600, 'E'), faults),
+                             'B');
+        std::vector<long> asked;
+        link.SetPortReopener([&](long baud) {
+            asked.push_back(baud);
+            auto port = std::make_unique<CSimPort>(line, *clock, baud, 'E');
+            port->SetStatus(c.reopens ? kSuccess : kPortNotFound);
+            return port;
+        });
+        ASSERT_EQ(1, link.SetBaudIndex(2));
+        ASSERT_EQ(1, link.EnterAlignmentMode());
+        if (c.lostBefore) {
+            CBeamScan scan(64);
+            EXPECT_EQ(0, link.InputScan(scan));
+        }
+
+        EXPECT_EQ(c.expected, RunClosingStep(link, [&] { return link.ExitAlignmentMode(); }));
+        EXPECT_EQ(controller->InAlignmentMode(), c.expected == 0);
+        const bool lost = c.lostBefore || c.lostInStep;
+        EXPECT_EQ(!asked.empty(), lost);
+        for (long baud : asked) {
+            EXPECT_EQ(baud, 38400);
+        }
+        EXPECT_EQ(link.MendedLossText(),
+                  std::string(lost && c.reopens ? CDeviceServerFaultPort::kLostText : ""));
+    }
 }
 
 }  // namespace
