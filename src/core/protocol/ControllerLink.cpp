@@ -39,6 +39,9 @@ int CControllerLink::ReopenLostPort() {
     }
     std::unique_ptr<RS232> fresh = reopen(port->Current().baud);
     if (fresh == nullptr || fresh->Status() != kSuccess) {
+        // A server that cannot be reached now is not tried again by every closing step of
+        // the command, each waiting out the connect limit anew.
+        reopen = nullptr;
         return 0;
     }
     if (mendedLoss.empty()) {

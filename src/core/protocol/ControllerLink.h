@@ -60,7 +60,7 @@ public:
     // Replaces the port, which the device behind it has gone from, by the reopener's new
     // one at the same rate, so that a command's closing steps still reach the controllers.
     // 1 when the new port opened; 0 when there is no reopener, a transaction is waiting or
-    // the new port did not open (the lost one stays).
+    // the new port did not open (the lost one stays, and no new port is tried again).
     int ReopenLostPort();
     // The text of the first loss that ReopenLostPort mended; empty while none was.
     const std::string& MendedLossText() const { return mendedLoss; }
