@@ -97,10 +97,16 @@ using Views = std::array<SectionView, std::size(kSections) + 1>;
 
 void ViewAll(const CSettingsFile& file, std::string_view written, Views& views,
              bool numbers = false) {
+    const SectionView* same = nullptr;  // the section written, when the program reads it
     for (size_t i = 0; i < std::size(kSections); ++i) {
         View(file, kSections[i], numbers, views[i]);
+        same = SameName(kSections[i], written) ? &views[i] : same;
     }
-    View(file, written, numbers, views.back());
+    if (same != nullptr) {
+        views.back() = *same;
+    } else {
+        View(file, written, numbers, views.back());
+    }
 }
 
 // The view of the section written as it was, with entry written: its value changes where
